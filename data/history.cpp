@@ -1,0 +1,106 @@
+#include "history.h"
+
+#include "clock.h"
+#include "codepage932.h"
+#include "fieldreader.h"
+#include "namecheck.h"
+#include "numeric.h"
+#include "textfile.h"
+
+#include <QFile>
+
+namespace {
+
+IoStatus unusableName(const QString &itemName)
+{
+    return IoStatus::failure(History::fileName(itemName),
+                             QStringLiteral("not a plain file name in the current directory"));
+}
+
+QString twoDigits(int value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+namespace History {
+
+QString fileName(const QString &itemName)
+{
+    return itemName + QStringLiteral(".txt");
+}
+
+QByteArray encodeRecord(const QString &date, const QString &time, double count)
+{
+    const QString line = u'"' + date + QStringLiteral("\",\"") + time + QStringLiteral("\",")
+        + Numeric::format(count) + QStringLiteral("\r\n");
+    return CodePage932::encode(line).bytes;
+}
+
+QList<Record> parse(QByteArrayView bytes)
+{
+    const QString text = CodePage932::decode(bytes).text;
+    FieldReader reader(text);
+    QList<Record> records;
+    QStringView fields[3];
+    while (int n = reader.nextRecord(fields, 3)) {
+        Record record;
+        record.date = fields[0].toString();
+        if (n > 1)
+            record.time = fields[1].toString();
+        if (n > 2)
+            record.count = fields[2].toString();
+        records.append(std::move(record));
+    }
+    return records;
+}
+
+IoStatus appendSetRecord(const QString &itemName, double count, const Clock &clock)
+{
+    if (!isSafeHistoryName(itemName))
+        return unusableName(itemName);
+    // Two separate readings, date first: a set right at midnight may carry the old day's date.
+    const QDate date = clock.currentDate();
+    const QTime time = clock.currentTime();
+    const QString dateText = twoDigits(date.month()) + u'月' + twoDigits(date.day()) + u'日';
+    const QString timeText = twoDigits(time.hour()) + u'時' + twoDigits(time.minute()) + u'分'
+        + twoDigits(time.second()) + u'秒';
+    return TextFile::append(fileName(itemName), encodeRecord(dateText, timeText, count));
+}
+
+IoStatus ensure(const QString &itemName)
+{
+    if (!isSafeHistoryName(itemName))
+        return unusableName(itemName);
+    return TextFile::append(fileName(itemName), QByteArray());
+}
+
+ReadResult read(const QString &itemName)
+{
+    ReadResult result;
+    if (!isSafeHistoryName(itemName)) {
+        result.status = unusableName(itemName);
+        return result;
+    }
+    TextFile::ReadResult file = TextFile::readAll(fileName(itemName));
+    result.status = file.status;
+    if (file.status.ok())
+        result.records = parse(file.bytes);
+    return result;
+}
+
+IoStatus clear(const QString &itemName)
+{
+    if (!isSafeHistoryName(itemName))
+        return unusableName(itemName);
+    return TextFile::truncate(fileName(itemName));
+}
+
+void remove(const QString &itemName)
+{
+    if (isSafeHistoryName(itemName))
+        QFile::remove(fileName(itemName));
+}
+
+} // namespace History

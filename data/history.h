@@ -1,0 +1,40 @@
+#pragma once
+
+#include "iostatus.h"
+
+#include <QList>
+#include <QString>
+
+class Clock;
+
+// One history file per item name: "<name>.txt" in the current directory, one record
+// `"mm月dd日","hh時nn分ss秒",count` per recorded set, oldest first.
+namespace History {
+
+struct Record
+{
+    QString date;
+    QString time;
+    QString count; // exactly as written
+};
+
+struct ReadResult
+{
+    IoStatus status = IoStatus::success();
+    QList<Record> records;
+};
+
+QString fileName(const QString &itemName);
+
+IoStatus appendSetRecord(const QString &itemName, double count, const Clock &clock);
+IoStatus ensure(const QString &itemName);
+// A missing file reads as an empty history; nothing is created by reading.
+ReadResult read(const QString &itemName);
+IoStatus clear(const QString &itemName);
+// Deletes exactly "<name>.txt"; failures are ignored.
+void remove(const QString &itemName);
+
+QByteArray encodeRecord(const QString &date, const QString &time, double count);
+QList<Record> parse(QByteArrayView bytes);
+
+} // namespace History

@@ -1,0 +1,68 @@
+#include "namecheck.h"
+
+#include "codepage932.h"
+
+#include <QFile>
+
+namespace {
+
+const int kMaxFileNameBytes = 255;
+
+bool isControl(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7F || c.category() == QChar::Other_Control;
+}
+
+bool hasControl(const QString &name)
+{
+    for (QChar c : name) {
+        if (isControl(c))
+            return true;
+    }
+    return false;
+}
+
+bool hasSeparator(const QString &name)
+{
+    return name.contains(u'/') || name.contains(u'\\');
+}
+
+bool isItemListName(const QString &name)
+{
+    return name.compare(QStringLiteral("項目一覧"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+NameProblem checkItemName(const QString &name)
+{
+    if (name.isEmpty())
+        return NameProblem::Empty;
+    if (hasControl(name))
+        return NameProblem::ControlCharacter;
+    if (hasSeparator(name))
+        return NameProblem::PathSeparator;
+    for (QChar c : name) {
+        if (QStringView(u":*?\"<>|").contains(c))
+            return NameProblem::ForbiddenCharacter;
+    }
+    if (name == QStringLiteral(".") || name == QStringLiteral(".."))
+        return NameProblem::DotName;
+    if (isItemListName(name))
+        return NameProblem::ItemListName;
+    if (!CodePage932::canEncode(name))
+        return NameProblem::NotInCodePage;
+    const QByteArray encoded = CodePage932::encode(name).bytes;
+    // Both the code page 932 form (the file's home system) and the local file system's form
+    // of "<name>.txt" must fit a file name.
+    const QString fileName = name + QStringLiteral(".txt");
+    if (encoded.size() + 4 > kMaxFileNameBytes
+        || QFile::encodeName(fileName).size() > kMaxFileNameBytes)
+        return NameProblem::TooLong;
+    return NameProblem::None;
+}
+
+bool isSafeHistoryName(const QString &name)
+{
+    return !hasControl(name) && !hasSeparator(name) && !isItemListName(name);
+}
