@@ -1,10 +1,523 @@
 #include "frmsettei.h"
 
+#include "dialogs.h"
+#include "failuretexts.h"
+#include "helpviewer.h"
+#include "history.h"
+#include "itemlist.h"
+#include "namecheck.h"
+#include "numeric.h"
 #include "services.h"
+#include "uistyle.h"
+#include "windowmanager.h"
+#include "zrvm.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QScreen>
+#include <QStringListModel>
+#include <QToolButton>
+
+namespace {
+
+const int kMaxItems = 20;
+
+// A picture button that also answers Enter, as the row's buttons did for keyboard users.
+class PictureButton final : public QToolButton
+{
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            && event->modifiers() == Qt::NoModifier) {
+            animateClick();
+            return;
+        }
+        QToolButton::keyPressEvent(event);
+    }
+};
+
+template<typename W>
+W *place(W *widget, const char *name, const QString &accessibleName, const QRect &geometry)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setAccessibleName(accessibleName);
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QToolButton *pictureButton(QWidget *parent, const char *name, int left, const QString &caption,
+                           const QString &picture, bool withSmall, const QString &tip)
+{
+    auto *button
+        = place(new PictureButton(parent), name, caption, UiStyle::rect(left, 150, 840, 915));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/pictures/%132.png").arg(picture), QSize(32, 32));
+    if (withSmall)
+        icon.addFile(QStringLiteral(":/pictures/%116.png").arg(picture), QSize(16, 16));
+    button->setIcon(icon);
+    button->setIconSize(QSize(32, 32));
+    button->setText(caption);
+    button->setToolTip(tip);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setFocusPolicy(Qt::StrongFocus);
+    return button;
+}
+
+QWidget *etchedLine(QWidget *parent, const char *name, int top, const QColor &color)
+{
+    auto *line = place(
+        new QWidget(parent), name, QString(),
+        QRect(UiStyle::px(150), UiStyle::px(top), UiStyle::px(9300) - UiStyle::px(150) + 1, 1));
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, color);
+    line->setPalette(palette);
+    line->setAutoFillBackground(true);
+    return line;
+}
+
+QString nameProblemText(NameProblem problem)
+{
+    switch (problem) {
+    case NameProblem::None:
+    case NameProblem::Empty:
+        break;
+    case NameProblem::PathSeparator:
+    case NameProblem::ForbiddenCharacter:
+        return QStringLiteral("項目名に使えない文字（\\ / : * ? \" < > |）が含まれています。");
+    case NameProblem::ControlCharacter:
+        return QStringLiteral("項目名に制御文字は使えません。");
+    case NameProblem::DotName:
+        return QStringLiteral("項目名に . や .. は使えません。");
+    case NameProblem::ItemListName:
+        return QStringLiteral("項目名「項目一覧」は使えません。");
+    case NameProblem::NotInCodePage:
+        return QStringLiteral("項目名に使えない文字が含まれています（Shift_JISで表せない文字）。");
+    case NameProblem::TooLong:
+        return QStringLiteral("項目名が長すぎます。");
+    }
+    return QStringLiteral("項目名を入力して下さい。");
+}
+
+} // namespace
 
 frmSettei::frmSettei(Services &services, QWidget *parent)
-    : QWidget(parent)
+    : QWidget(parent,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_services(services)
-{ }
+{
+    setObjectName(QStringLiteral("frmSettei"));
+    setWindowTitle(QStringLiteral("Zorvex"));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/icon32.png")));
+    setFixedSize(UiStyle::px(9465), UiStyle::px(6780));
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
 
-void frmSettei::Form_Load() { }
+    auto *logo = place(new QLabel(this), "Image1", QStringLiteral("Zorvex"),
+                       UiStyle::rect(150, 150, 3165, 975));
+    logo->setPixmap(QPixmap(QStringLiteral(":/pictures/logo.gif")));
+    logo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    cmdAgain
+        = pictureButton(this, "cmdAgain", 3525, QStringLiteral("開始"), QStringLiteral("again"),
+                        false, QStringLiteral("トレーニングを開始します"));
+    cmdNew = pictureButton(this, "cmdNew", 4350, QStringLiteral("登録"), QStringLiteral("new"),
+                           true, QStringLiteral("項目を新規登録します"));
+    cmdHozon
+        = pictureButton(this, "cmdHozon", 5175, QStringLiteral("保存"), QStringLiteral("hozon"),
+                        true, QStringLiteral("編集した設定で保存します"));
+    cmdClear
+        = pictureButton(this, "cmdClear", 6000, QStringLiteral("クリア"), QStringLiteral("clear"),
+                        true, QStringLiteral("カウントと履歴をクリアします"));
+    cmdDel = pictureButton(this, "cmdDel", 6825, QStringLiteral("削除"), QStringLiteral("del"),
+                           true, QStringLiteral("項目を削除します"));
+    cmdHelp = pictureButton(this, "cmdHelp", 7650, QStringLiteral("ヘルプ"), QStringLiteral("help"),
+                            true, QStringLiteral("ヘルプファイルを開きます"));
+    cmdEnd = pictureButton(this, "cmdEnd", 8475, QStringLiteral("終了"), QStringLiteral("end"),
+                           true, QStringLiteral("プログラムを終了します"));
+
+    // The black line above the white one makes the rule look engraved.
+    etchedLine(this, "Line1(1)", 1260, Qt::black);
+    etchedLine(this, "Line1(0)", 1275, Qt::white);
+
+    const QFont small = UiStyle::gothic(11.25);
+    const QFont large = UiStyle::gothic(12);
+
+    auto *frame1 = place(new QGroupBox(QStringLiteral("実績履歴リスト"), this), "Frame1",
+                         QStringLiteral("実績履歴リスト"), UiStyle::rect(90, 1425, 4890, 5265));
+    frame1->setFont(small);
+    auto *frame2 = place(new QGroupBox(QStringLiteral("登録状態確認"), this), "Frame2",
+                         QStringLiteral("登録状態確認"), UiStyle::rect(5100, 1425, 4215, 5265));
+    frame2->setFont(small);
+
+    cboKoumoku = place(new QComboBox(frame1), "cboKoumoku", QStringLiteral("実績履歴の項目"),
+                       UiStyle::rect(150, 375, 4590, 345));
+    cboKoumoku->setEditable(true);
+    // Typing in the box only changes its text; it never adds an entry.
+    cboKoumoku->setInsertPolicy(QComboBox::NoInsert);
+    cboKoumoku->setFont(small);
+    cboKoumoku->setToolTip(QStringLiteral("各項目の実績履歴を表示します"));
+
+    // The history can hold a great many records, so it is one model filled in one step.
+    m_rireki = new QStringListModel(this);
+    lstRireki = place(new QListView(frame1), "lstRireki", QStringLiteral("実績履歴"),
+                      UiStyle::rect(150, 750, 4590, 4140));
+    lstRireki->setModel(m_rireki);
+    lstRireki->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstRireki->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstRireki->setUniformItemSizes(true);
+    lstRireki->setFont(large);
+
+    lblGoukei = place(new QLabel(frame1), "lblGoukei", QStringLiteral("合計回数"),
+                      UiStyle::rect(2625, 4950, 2040, 240));
+    lblGoukei->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblGoukei->setFont(small);
+
+    txtKoumoku = place(new QLineEdit(frame2), "txtKoumoku", QStringLiteral("項目名"),
+                       UiStyle::rect(150, 375, 3240, 315));
+    txtKaisu = place(new QLineEdit(frame2), "txtKaisu", QStringLiteral("指示数"),
+                     UiStyle::rect(3450, 375, 615, 315));
+    for (QLineEdit *box : {txtKoumoku, txtKaisu}) {
+        box->setFont(small);
+        box->setToolTip(QStringLiteral("修正後設定保存を押して下さい"));
+    }
+
+    lstKoumoku = place(new QListWidget(frame2), "lstKoumoku", QStringLiteral("登録項目"),
+                       UiStyle::rect(150, 750, 3915, 4380));
+    lstKoumoku->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstKoumoku->setFont(large);
+    lstKoumoku->setToolTip(QStringLiteral("クリックすると選択されます"));
+
+    // The value box comes before the name box, although it stands to its right.
+    const QList<QWidget *> tabOrder {cmdAgain,   cmdNew,   cmdHozon,   cmdClear,
+                                     cmdDel,     cmdHelp,  cmdEnd,     cboKoumoku,
+                                     lstKoumoku, txtKaisu, txtKoumoku, lstRireki};
+    for (qsizetype k = 1; k < tabOrder.size(); ++k)
+        setTabOrder(tabOrder[k - 1], tabOrder[k]);
+    cmdAgain->setFocus();
+
+    connect(cboKoumoku, &QComboBox::activated, this, &frmSettei::cboKoumoku_Click);
+    // A selection covers the mouse and the arrow keys; a click on the entry that is already
+    // selected fills the boxes again, over whatever was typed there.
+    connect(lstKoumoku, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_filling)
+            lstKoumoku_Click(selectedRow());
+    });
+    connect(lstKoumoku, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *item) { lstKoumoku_Click(lstKoumoku->row(item)); });
+    connect(cmdNew, &QToolButton::clicked, this, &frmSettei::cmdNew_Click);
+    connect(cmdHozon, &QToolButton::clicked, this, &frmSettei::cmdHozon_Click);
+    connect(cmdClear, &QToolButton::clicked, this, &frmSettei::cmdClear_Click);
+    connect(cmdDel, &QToolButton::clicked, this, &frmSettei::cmdDel_Click);
+    connect(cmdAgain, &QToolButton::clicked, this, &frmSettei::cmdAgain_Click);
+    connect(cmdHelp, &QToolButton::clicked, this, &frmSettei::cmdHelp_Click);
+    connect(cmdEnd, &QToolButton::clicked, this, &frmSettei::cmdEnd_Click);
+}
+
+void frmSettei::showEvent(QShowEvent *event)
+{
+    if (!m_centred) {
+        m_centred = true;
+        if (QScreen *s = screen()) {
+            QRect r = frameGeometry();
+            r.moveCenter(s->availableGeometry().center());
+            move(r.topLeft());
+        }
+        cmdAgain->setFocus();
+    }
+    QWidget::showEvent(event);
+}
+
+void frmSettei::Form_Load()
+{
+    m_helpPath = QStringLiteral("QvHelp.chm");
+    if (ZRVM::items.count() == 0)
+        return;
+    fillItemLists();
+    cboKoumoku->setEditText(ZRVM::items.name(1));
+    m_selectedItem = 1;
+    ShowHistory();
+}
+
+void frmSettei::fillItemLists()
+{
+    m_filling = true;
+    lstKoumoku->clear();
+    cboKoumoku->clear();
+    for (int k = 1; k <= ZRVM::items.count(); ++k) {
+        lstKoumoku->addItem(ZRVM::items.name(k));
+        cboKoumoku->addItem(ZRVM::items.name(k));
+    }
+    m_filling = false;
+}
+
+void frmSettei::cboKoumoku_Click(int index)
+{
+    if (index < 0 || index >= ZRVM::items.count())
+        return;
+    m_selectedItem = qint16(index + 1);
+    ShowHistory();
+}
+
+void frmSettei::lstKoumoku_Click(int row)
+{
+    if (row < 0 || row >= ZRVM::items.count())
+        return;
+    txtKoumoku->setText(ZRVM::items.name(row + 1));
+    txtKaisu->setText(QString::number(ZRVM::items.target(row + 1)));
+}
+
+void frmSettei::ShowHistory()
+{
+    m_rireki->setStringList({});
+    History::ReadResult history;
+    if (m_selectedItem >= 1 && m_selectedItem <= ZRVM::items.count())
+        history = History::read(ZRVM::items.name(m_selectedItem));
+    if (!history.status.ok()) {
+        warn(FailureTexts::readText(history.status), FailureTexts::readTitle());
+        history.records.clear();
+    }
+
+    QStringList lines;
+    lines.reserve(history.records.size());
+    double total = 0;
+    qint32 n = 1;
+    const QString separator = QStringLiteral(" _ ");
+    for (const History::Record &record : std::as_const(history.records)) {
+        lines.append(QString::number(n) + separator + record.date + separator + record.time
+                     + separator + record.count);
+        // Made whole after every record: 2.5 and 2.5 give 2, then 4.
+        total = Numeric::roundHalfEven(total + Numeric::valueOf(record.count));
+        ++n;
+    }
+    m_rireki->setStringList(lines);
+    lblGoukei->setText(QStringLiteral("合計回数 ： ") + Numeric::format(total));
+}
+
+bool frmSettei::warn(const QString &text, const QString &title)
+{
+    return m_services.dialogs.message(this, text, title, MessageIcon::Warning);
+}
+
+void frmSettei::inform(const QString &text, const QString &title)
+{
+    m_services.dialogs.message(this, text, title, MessageIcon::Information);
+}
+
+bool frmSettei::refusedName(const QString &name)
+{
+    const NameProblem problem = checkItemName(name);
+    if (problem == NameProblem::None)
+        return false;
+    warn(nameProblemText(problem), QStringLiteral("項目名エラー"));
+    return true;
+}
+
+int frmSettei::selectedRow() const
+{
+    const QList<QListWidgetItem *> selected = lstKoumoku->selectedItems();
+    return selected.isEmpty() ? -1 : lstKoumoku->row(selected.first());
+}
+
+int frmSettei::chosenItem()
+{
+    const int row = selectedRow();
+    if (txtKoumoku->text().isEmpty() || row < 0 || row >= ZRVM::items.count()) {
+        inform(QStringLiteral("先に項目を選んで下さい"), QStringLiteral("項目未選定"));
+        return 0;
+    }
+    return row + 1;
+}
+
+QString frmSettei::askTarget()
+{
+    for (;;) {
+        const QString answer = m_services.dialogs.input(
+            this, QStringLiteral("指示数をいくつにしますか？（半角文字で入力）"),
+            QStringLiteral("指示数入力"));
+        if (answer.isEmpty())
+            return answer;
+        const double value = Numeric::valueOf(answer);
+        if (value < 1)
+            warn(QStringLiteral("必ず１以上を入力して下さい"), QStringLiteral("下限値制限"));
+        else if (value > 32767)
+            warn(QStringLiteral("指示数は32767以下で入力して下さい"), QStringLiteral("上限値制限"));
+        else
+            return answer;
+    }
+}
+
+void frmSettei::cmdNew_Click()
+{
+    if (lstKoumoku->count() >= kMaxItems) {
+        warn(QStringLiteral("登録できる項目数は２０項目までです。"),
+             QStringLiteral("項目数上限制約"));
+        return;
+    }
+    const QString cancelled = QStringLiteral("新規追加をキャンセルします");
+    const QString name = m_services.dialogs.input(this, QStringLiteral("項目名は何ですか？"),
+                                                  QStringLiteral("項目名入力"));
+    if (name.isEmpty()) {
+        warn(cancelled, QStringLiteral("キャンセル"));
+        return;
+    }
+    if (refusedName(name))
+        return;
+    const QString answer = askTarget();
+    if (answer.isEmpty()) {
+        warn(cancelled, QStringLiteral("キャンセル"));
+        return;
+    }
+    const double target = Numeric::valueOf(answer);
+
+    const IoStatus appended = ItemList::append(name, target);
+    if (!appended.ok()) {
+        warn(FailureTexts::writeText(appended), FailureTexts::writeTitle());
+        return;
+    }
+    // The item is registered now; its history file is created by the first set at the latest.
+    const IoStatus ensured = History::ensure(name);
+    if (!ensured.ok())
+        warn(FailureTexts::writeText(ensured), FailureTexts::writeTitle());
+
+    lstKoumoku->addItem(name);
+    const IoStatus loaded = ZRVM::LoadItemList();
+    if (!loaded.ok()) {
+        // The file holds the new record; the table follows it so that list and table agree.
+        QList<Item> items = ZRVM::items.items();
+        items.append(Item {name, Numeric::toInt16(target)});
+        ZRVM::items.replaceAll(std::move(items));
+        warn(FailureTexts::readText(loaded), FailureTexts::readTitle());
+    }
+    inform(ZRVM::items.name(ZRVM::items.count()) + QStringLiteral(" の設定を新規登録しました"),
+           QStringLiteral("新規登録終了"));
+}
+
+void frmSettei::cmdHozon_Click()
+{
+    const int i = chosenItem();
+    if (i == 0)
+        return;
+    const QString name = txtKoumoku->text();
+    const QString oldName = ZRVM::items.name(i);
+    const qint16 oldTarget = ZRVM::items.target(i);
+    // A name the table already holds is kept as it is, so that its target can still change.
+    if (name != oldName && refusedName(name))
+        return;
+    const double target = Numeric::roundHalfEven(Numeric::valueOf(txtKaisu->text()));
+    if (target < -32768 || target > 32767) {
+        warn(QStringLiteral("指示数は-32768から32767までの数で入力して下さい"),
+             QStringLiteral("範囲外"));
+        return;
+    }
+
+    ZRVM::items.setItem(i, name, qint16(target));
+    const IoStatus saved = ItemList::save(ZRVM::items);
+    if (!saved.ok()) {
+        ZRVM::items.setItem(i, oldName, oldTarget);
+        warn(FailureTexts::writeText(saved), FailureTexts::writeTitle());
+        return;
+    }
+    inform(name + QStringLiteral(" の設定を更新しました"), QStringLiteral("設定更新終了"));
+}
+
+void frmSettei::cmdClear_Click()
+{
+    const int i = chosenItem();
+    if (i == 0)
+        return;
+    // The history emptied is always that of the chosen item, whatever the name box holds now.
+    const QString name = ZRVM::items.name(i);
+    if (!m_services.dialogs.message(
+            this, name + QStringLiteral("のカウント数と履歴データをクリアします。よろしいですか？"),
+            QStringLiteral("クリア確認"), MessageIcon::Warning, MessageButtons::OkCancel))
+        return;
+
+    IoStatus status = ItemList::save(ZRVM::items);
+    if (status.ok())
+        status = History::clear(name);
+    if (!status.ok()) {
+        warn(FailureTexts::writeText(status), FailureTexts::writeTitle());
+        return;
+    }
+    if (cboKoumoku->currentText() == name) {
+        m_rireki->setStringList({});
+        lblGoukei->setText(QStringLiteral("0"));
+    }
+    inform(name + QStringLiteral(" のカウント数と履歴データをクリアしました"),
+           QStringLiteral("クリア終了"));
+}
+
+void frmSettei::cmdDel_Click()
+{
+    const int i = chosenItem();
+    if (i == 0)
+        return;
+    // Taken from the table: a name typed into the box must never decide which file goes.
+    const QString deleted = ZRVM::items.name(i);
+    if (!m_services.dialogs.message(
+            this, deleted + QStringLiteral("を削除します。よろしいですか？"),
+            QStringLiteral("クリア確認"), MessageIcon::Warning, MessageButtons::OkCancel))
+        return;
+
+    const IoStatus saved = ItemList::save(ZRVM::items, i);
+    if (!saved.ok()) {
+        warn(FailureTexts::writeText(saved), FailureTexts::writeTitle());
+        return;
+    }
+    const IoStatus loaded = ZRVM::LoadItemList();
+    if (!loaded.ok()) {
+        // The file no longer holds the item; the table drops it too.
+        QList<Item> items = ZRVM::items.items();
+        items.removeAt(i - 1);
+        ZRVM::items.replaceAll(std::move(items));
+        warn(FailureTexts::readText(loaded), FailureTexts::readTitle());
+    }
+    bool stillNamed = false;
+    for (const Item &item : ZRVM::items.items())
+        stillNamed = stillNamed || item.name == deleted;
+    if (!stillNamed)
+        History::remove(deleted);
+
+    fillItemLists();
+    m_rireki->setStringList({});
+    lblGoukei->setText(QStringLiteral("0"));
+    if (ZRVM::items.count() != 0) {
+        cboKoumoku->setEditText(ZRVM::items.name(1));
+        m_selectedItem = 1;
+        ShowHistory();
+    }
+    txtKoumoku->clear();
+    txtKaisu->clear();
+    inform(QStringLiteral("削除しました"), QStringLiteral("削除終了"));
+}
+
+void frmSettei::cmdAgain_Click()
+{
+    if (lstKoumoku->count() == 0) {
+        warn(QStringLiteral("先に項目を入力して下さい"), QStringLiteral("項目未登録"));
+        return;
+    }
+    m_services.windows.unload(this);
+    m_services.windows.show(AppWindow::Counting);
+}
+
+void frmSettei::cmdHelp_Click()
+{
+    m_services.help.displayTopic(this, m_helpPath);
+}
+
+void frmSettei::cmdEnd_Click()
+{
+    m_services.help.closeAll(this, m_helpPath);
+    m_services.windows.endProgram();
+}

@@ -3,8 +3,16 @@
 #include <QWidget>
 
 struct Services;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QListWidget;
+class QStringListModel;
+class QToolButton;
 
-// The settings window: histories and item management.
+// The settings window: histories and item management, and the ways out to a new round, the
+// help file or the end of the program.
 class frmSettei : public QWidget
 {
     Q_OBJECT
@@ -13,6 +21,48 @@ public:
 
     void Form_Load();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void cboKoumoku_Click(int index);
+    void lstKoumoku_Click(int row);
+    void cmdNew_Click();
+    void cmdHozon_Click();
+    void cmdClear_Click();
+    void cmdDel_Click();
+    void cmdAgain_Click();
+    void cmdHelp_Click();
+    void cmdEnd_Click();
+
+    void ShowHistory();
+    void fillItemLists();
+    int selectedRow() const;
+    // The item chosen in lstKoumoku, or 0 after showing why there is none.
+    int chosenItem();
+    bool refusedName(const QString &name);
+    QString askTarget();
+    bool warn(const QString &text, const QString &title);
+    void inform(const QString &text, const QString &title);
+
     Services &m_services;
+    QString m_helpPath;
+    qint16 m_selectedItem = 0;
+    bool m_filling = false;
+    bool m_centred = false;
+
+    QToolButton *cmdAgain;
+    QToolButton *cmdNew;
+    QToolButton *cmdHozon;
+    QToolButton *cmdClear;
+    QToolButton *cmdDel;
+    QToolButton *cmdHelp;
+    QToolButton *cmdEnd;
+    QComboBox *cboKoumoku;
+    QListWidget *lstKoumoku;
+    QLineEdit *txtKaisu;
+    QLineEdit *txtKoumoku;
+    QListView *lstRireki;
+    QStringListModel *m_rireki;
+    QLabel *lblGoukei;
 };
