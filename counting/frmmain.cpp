@@ -1,10 +1,393 @@
 #include "frmmain.h"
 
+#include "dialogs.h"
+#include "failuretexts.h"
+#include "history.h"
+#include "itemlist.h"
+#include "numeric.h"
+#include "randomsource.h"
 #include "services.h"
+#include "uistyle.h"
+#include "windowmanager.h"
+#include "zrvm.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QToolButton>
+#include <cmath>
+
+qint16 frmMain::s_flashColorIndex = 0;
+
+namespace {
+
+constexpr int labelCount = 20;
+constexpr int itemColor = 15;
+constexpr int currentItemColor = 12;
+
+// A carried stray byte or a lone surrogate counts as one character, as does a surrogate pair.
+int characterCount(const QString &text)
+{
+    int count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        ++count;
+    }
+    return count;
+}
+
+qreal nameFontSize(int length)
+{
+    if (length >= 1 && length <= 5)
+        return 65;
+    if (length >= 6 && length <= 8)
+        return 48;
+    if (length >= 9 && length <= 10)
+        return 36;
+    if (length >= 11 && length <= 14)
+        return 28;
+    if (length >= 15 && length <= 18)
+        return 22;
+    return 16;
+}
+
+qint16 suggestedCount(qint16 target, float fraction)
+{
+    const double value = std::floor(double(float(target)) * double(fraction) + 1.0);
+    return qint16(qBound(-32768.0, value, 32767.0));
+}
+
+void setTextColor(QLabel *label, int paletteIndex)
+{
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, UiStyle::paletteColor(paletteIndex));
+    label->setPalette(p);
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &accessibleName)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setAccessibleName(accessibleName);
+    // Item names are shown as typed, never as markup.
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+} // namespace
 
 frmMain::frmMain(Services &services, QWidget *parent)
     : QWidget(parent)
     , m_services(services)
-{ }
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Zorvex"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/icon32.png")));
+    setFixedSize(UiStyle::px(9435), UiStyle::px(6750));
+    setFont(UiStyle::gothic(21.75));
+    m_buttonFace = palette().color(QPalette::Button);
+    setAutoFillBackground(true);
+    setBackColor(m_buttonFace);
+    createControls();
+}
 
-void frmMain::Form_Load() { }
+void frmMain::createControls()
+{
+    // Everything but the see-through labels keeps the button face while the window flashes.
+    const auto keepButtonFace = [this](QWidget *w) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Window, m_buttonFace);
+        w->setPalette(p);
+    };
+
+    // Created in tab order, so that the focus chain follows it.
+    m_lblKoumoku = makeLabel(this, QStringLiteral("lblKoumoku"), QStringLiteral("項目名"));
+    m_lblKoumoku->setGeometry(UiStyle::rect(2655, 585, 6735, 1515));
+    m_lblKoumoku->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_lblKoumoku->setWordWrap(true);
+
+    m_txtKaisu = new QLineEdit(QStringLiteral("0"), this);
+    m_txtKaisu->setObjectName(QStringLiteral("txtKaisu"));
+    m_txtKaisu->setAccessibleName(QStringLiteral("回数"));
+    m_txtKaisu->setGeometry(UiStyle::rect(6750, 5700, 1215, 510));
+    keepButtonFace(m_txtKaisu);
+    m_txtKaisu->installEventFilter(this);
+
+    m_cmdNext = new QToolButton(this);
+    m_cmdNext->setObjectName(QStringLiteral("cmdNext"));
+    m_cmdNext->setAccessibleName(QStringLiteral("次へ"));
+    m_cmdNext->setGeometry(UiStyle::rect(8250, 5625, 990, 990));
+    m_cmdNext->setFont(UiStyle::gothic(9));
+    m_cmdNext->setText(QStringLiteral("次へ"));
+    QIcon hand;
+    hand.addFile(QStringLiteral(":/pictures/next32.png"), QSize(32, 32));
+    hand.addFile(QStringLiteral(":/pictures/next16.png"), QSize(16, 16));
+    m_cmdNext->setIcon(hand);
+    m_cmdNext->setIconSize(QSize(32, 32));
+    m_cmdNext->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_cmdNext->setFocusPolicy(Qt::StrongFocus);
+    keepButtonFace(m_cmdNext);
+    m_cmdNext->installEventFilter(this);
+    connect(m_cmdNext, &QToolButton::clicked, this, &frmMain::cmdNext_Click);
+
+    m_hsbKaisu = new QScrollBar(Qt::Horizontal, this);
+    m_hsbKaisu->setObjectName(QStringLiteral("hsbKaisu"));
+    m_hsbKaisu->setAccessibleName(QStringLiteral("回数の調整"));
+    m_hsbKaisu->setGeometry(UiStyle::rect(6750, 6300, 1215, 240));
+    m_hsbKaisu->setRange(0, 1000);
+    m_hsbKaisu->setSingleStep(1);
+    m_hsbKaisu->setPageStep(10);
+    m_hsbKaisu->setFocusPolicy(Qt::StrongFocus);
+    keepButtonFace(m_hsbKaisu);
+    connect(m_hsbKaisu, &QScrollBar::valueChanged, this, &frmMain::hsbKaisu_Change);
+    connect(m_hsbKaisu, &QScrollBar::sliderMoved, this, &frmMain::hsbKaisu_Scroll);
+
+    m_lblKaisu = makeLabel(this, QStringLiteral("lblKaisu"), QStringLiteral("指示回数"));
+    m_lblKaisu->setGeometry(UiStyle::rect(2700, 2250, 6720, 2865));
+    m_lblKaisu->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_lblKaisu->setFont(UiStyle::gothic(150));
+
+    m_Frame1 = new QGroupBox(QStringLiteral("計画"), this);
+    m_Frame1->setObjectName(QStringLiteral("Frame1"));
+    m_Frame1->setAccessibleName(QStringLiteral("計画"));
+    m_Frame1->setGeometry(UiStyle::rect(75, 150, 2550, 6465));
+    m_Frame1->setFont(UiStyle::gothic(11.25));
+    m_Frame1->setAutoFillBackground(true);
+    keepButtonFace(m_Frame1);
+
+    // Member 20 comes first in the tab order.
+    for (int i : {20, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19}) {
+        QLabel *label = makeLabel(m_Frame1, QStringLiteral("lblSnd(%1)").arg(i),
+                                  QStringLiteral("計画 %1").arg(i));
+        label->setGeometry(UiStyle::rect(105, 75 + 300 * i, 2415, 240));
+        label->setFont(UiStyle::gothic(11.25));
+        m_lblSnd[size_t(i)] = label;
+    }
+
+    m_cmdCut = new QPushButton(this);
+    m_cmdCut->setObjectName(QStringLiteral("cmdCut"));
+    m_cmdCut->setAccessibleName(QStringLiteral("中断"));
+    m_cmdCut->setGeometry(UiStyle::rect(9000, 75, 390, 345));
+    m_cmdCut->setIcon(QIcon(QStringLiteral(":/pictures/cut16.png")));
+    m_cmdCut->setIconSize(QSize(16, 16));
+    keepButtonFace(m_cmdCut);
+    connect(m_cmdCut, &QPushButton::clicked, this, &frmMain::cmdCut_Click);
+
+    setTabOrder(m_txtKaisu, m_cmdNext);
+    setTabOrder(m_cmdNext, m_hsbKaisu);
+    setTabOrder(m_hsbKaisu, m_cmdCut);
+}
+
+QLabel *frmMain::lblSnd(int index) const
+{
+    Q_ASSERT(index >= 1 && index <= labelCount);
+    return m_lblSnd[size_t(index)];
+}
+
+int frmMain::roundLength() const
+{
+    return qMin(int(ZRVM::items.count()), labelCount);
+}
+
+void frmMain::setBackColor(const QColor &color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, color);
+    setPalette(p);
+}
+
+void frmMain::Form_Load()
+{
+    const IoStatus loaded = ZRVM::LoadItemList();
+    if (!loaded.ok()) {
+        // Nothing stale from an earlier load may stand in for the list that could not be read.
+        ZRVM::items.replaceAll({});
+        m_services.dialogs.message(this, FailureTexts::readText(loaded), FailureTexts::readTitle(),
+                                   MessageIcon::Warning);
+        m_services.windows.show(AppWindow::Settings);
+        m_services.windows.unload(this);
+        return;
+    }
+    if (ZRVM::items.count() == 0) {
+        m_services.dialogs.message(this,
+                                   QStringLiteral("項目登録ボタンを押して項目を設定してください"),
+                                   QStringLiteral("項目無し"), MessageIcon::Warning);
+        m_services.windows.show(AppWindow::Settings);
+        m_services.windows.unload(this);
+        return;
+    }
+
+    if (const QScreen *s = screen())
+        setGeometry(
+            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), s->availableGeometry()));
+    show();
+
+    for (int i = 1; i <= labelCount; ++i)
+        lblSnd(i)->hide();
+    const int count = roundLength();
+    for (int i = 1; i <= count; ++i) {
+        QLabel *label = lblSnd(i);
+        label->show();
+        setTextColor(label, itemColor);
+        label->setText(QString::number(i) + u'.' + ZRVM::items.name(i));
+    }
+    m_cmdNext->setText(ZRVM::items.count() == 1 ? QStringLiteral("終了") : QStringLiteral("次へ"));
+    m_hsbKaisu->setValue(0);
+    m_txtKaisu->clear();
+    ZRVM::currentItem = 1;
+    ShowCurrentItem();
+}
+
+void frmMain::ShowCurrentItem()
+{
+    const int k = ZRVM::currentItem;
+    setTextColor(lblSnd(k), currentItemColor);
+    const QString name = ZRVM::items.name(k);
+    m_lblKoumoku->setText(name);
+    QFont font = m_lblKoumoku->font();
+    font.setPointSizeF(nameFontSize(characterCount(name)));
+    m_lblKoumoku->setFont(font);
+
+    m_services.random.reseedFromClock();
+    const qint16 suggested
+        = suggestedCount(ZRVM::items.target(k), m_services.random.nextFraction());
+    const QString shown = QString::number(suggested);
+    m_lblKaisu->setText(shown);
+    m_hsbKaisu->setValue(suggested);
+    // A count the bar cannot take (a target above its maximum, or below 1) is still offered
+    // exactly as drawn.
+    if (m_txtKaisu->text() != shown)
+        m_txtKaisu->setText(shown);
+    m_cmdNext->setFocus();
+}
+
+void frmMain::cmdNext_Click()
+{
+    if (m_busy)
+        return;
+    const QScopedValueRollback busy(m_busy, true);
+
+    const double count = Numeric::valueOf(m_txtKaisu->text());
+    if (count < 1) {
+        const bool ok = m_services.dialogs.message(
+            this, QStringLiteral("回数ゼロで次へ進もうとしていますがよろしいいですか？"),
+            QStringLiteral("確認"), MessageIcon::Warning, MessageButtons::OkCancel);
+        if (!ok) {
+            m_txtKaisu->setFocus();
+            return;
+        }
+    }
+
+    const int k = ZRVM::currentItem;
+    const int last = roundLength();
+    const IoStatus recorded
+        = History::appendSetRecord(ZRVM::items.name(k), count, m_services.clock);
+    if (!recorded.ok()) {
+        // Nothing was recorded, so the user stays on this item with the count as typed.
+        m_services.dialogs.message(this, FailureTexts::writeText(recorded),
+                                   FailureTexts::writeTitle(), MessageIcon::Warning);
+        return;
+    }
+    if (k == last - 1)
+        m_cmdNext->setText(QStringLiteral("終わり"));
+    const IoStatus saved = ItemList::save(ZRVM::items);
+    if (!saved.ok()) {
+        // The set is already in its history file and the old list on disk is intact, so the
+        // round goes on after telling the user.
+        m_services.dialogs.message(this, FailureTexts::writeText(saved), FailureTexts::writeTitle(),
+                                   MessageIcon::Warning);
+    }
+
+    m_hsbKaisu->setValue(0);
+    m_txtKaisu->clear();
+    if (k < last) {
+        setBackColor(UiStyle::paletteColor(s_flashColorIndex));
+        ZRVM::Pause(0.1f, m_services.clock, m_services.events);
+        setBackColor(m_buttonFace);
+        setTextColor(lblSnd(k), itemColor);
+        ZRVM::currentItem = qint16(k + 1);
+        ShowCurrentItem();
+    } else {
+        m_services.windows.unload(this);
+        m_services.windows.show(AppWindow::Settings);
+    }
+    stepFlashColorIndex();
+}
+
+void frmMain::stepFlashColorIndex()
+{
+    ++s_flashColorIndex;
+    if (s_flashColorIndex == 7)
+        s_flashColorIndex = 9;
+    if (s_flashColorIndex == 16)
+        s_flashColorIndex = 0;
+}
+
+void frmMain::cmdCut_Click()
+{
+    if (m_busy)
+        return;
+    m_services.windows.unload(this);
+    m_services.windows.show(AppWindow::Settings);
+}
+
+void frmMain::hsbKaisu_Change()
+{
+    m_txtKaisu->setText(QString::number(m_hsbKaisu->value()));
+}
+
+void frmMain::hsbKaisu_Scroll()
+{
+    // While the thumb is dragged the value follows the thumb only after this notification.
+    m_txtKaisu->setText(QString::number(m_hsbKaisu->sliderPosition()));
+}
+
+void frmMain::txtKaisu_KeyPress(qint16 &keyAscii)
+{
+    if (keyAscii == 13)
+        cmdNext_Click();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (watched == m_txtKaisu) {
+        qint16 keyAscii = enter ? 13 : 0;
+        if (!enter && !key->text().isEmpty())
+            keyAscii = qint16(key->text().at(0).unicode());
+        if (keyAscii != 0)
+            txtKaisu_KeyPress(keyAscii);
+        // The key goes on to the text box unchanged.
+        return false;
+    }
+    if (watched == m_cmdNext && enter) {
+        // Space is the toolkit's own; Enter activates the focused button as well.
+        if (!key->isAutoRepeat())
+            m_cmdNext->click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
