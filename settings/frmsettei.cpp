@@ -38,7 +38,7 @@ protected:
     {
         if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
             && event->modifiers() == Qt::NoModifier) {
-            animateClick();
+            click();
             return;
         }
         QToolButton::keyPressEvent(event);
