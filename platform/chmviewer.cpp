@@ -17,6 +17,14 @@ void ChmViewer::displayTopic(QWidget *, const QString &helpFile)
     const QFileInfo file(QDir::current().filePath(helpFile));
     if (!file.isFile())
         return;
+    // Viewers the user has closed are forgotten, so pressing help often keeps nothing around.
+    for (qsizetype k = m_viewers.size() - 1; k >= 0; --k) {
+        QProcess *viewer = m_viewers.at(k);
+        if (!viewer || viewer->state() == QProcess::NotRunning) {
+            delete viewer;
+            m_viewers.removeAt(k);
+        }
+    }
     for (const QString &program : {QStringLiteral("xchm"), QStringLiteral("kchmviewer")}) {
         const QString path = QStandardPaths::findExecutable(program);
         if (path.isEmpty())
