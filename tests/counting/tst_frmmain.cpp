@@ -77,8 +77,6 @@ class TestFrmMain : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void layout_data();
-    void layout();
     void windowAndFocusOrder();
     void startUp_data();
     void startUp();
@@ -99,40 +97,6 @@ private Q_SLOTS:
     void failedWrites_data();
     void failedWrites();
 };
-
-void TestFrmMain::layout_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("twips");
-    QTest::addColumn<qreal>("points");
-    const auto row = [](const char *name, int l, int t, int w, int h, qreal pt) {
-        QTest::newRow(name) << QString(name) << QRect(l, t, w, h) << pt;
-    };
-    row("lblKoumoku", 2655, 585, 6735, 1515, 21.75);
-    row("txtKaisu", 6750, 5700, 1215, 510, 21.75);
-    row("cmdNext", 8250, 5625, 990, 990, 9);
-    row("hsbKaisu", 6750, 6300, 1215, 240, 21.75);
-    row("lblKaisu", 2700, 2250, 6720, 2865, 150);
-    row("Frame1", 75, 150, 2550, 6465, 11.25);
-    row("lblSnd(1)", 105, 375, 2415, 240, 11.25);
-    row("lblSnd(19)", 105, 5775, 2415, 240, 11.25);
-    row("lblSnd(20)", 105, 6075, 2415, 240, 11.25);
-    row("cmdCut", 9000, 75, 390, 345, 21.75);
-}
-
-void TestFrmMain::layout()
-{
-    QFETCH(QString, name);
-    QFETCH(QRect, twips);
-    QFETCH(qreal, points);
-    Counting c(itemList(1));
-    c.w = std::make_unique<frmMain>(c.fs.services);
-    const QWidget *control = c.get(name);
-    QCOMPARE(control->geometry(),
-             UiStyle::rect(twips.x(), twips.y(), twips.width(), twips.height()));
-    QCOMPARE(control->font().pointSizeF(), points);
-    QCOMPARE(control->accessibleName().isEmpty(), false);
-}
 
 void TestFrmMain::windowAndFocusOrder()
 {
