@@ -60,9 +60,10 @@ QToolButton *pictureButton(QWidget *parent, const char *name, int left, const QS
     auto *button
         = place(new PictureButton(parent), name, caption, UiStyle::rect(left, 150, 840, 915));
     QIcon icon;
-    icon.addFile(QStringLiteral(":/pictures/%132.png").arg(picture), QSize(32, 32));
+    const QString path = QStringLiteral(":/pictures/") + picture;
+    icon.addFile(path + QStringLiteral("32.png"), QSize(32, 32));
     if (withSmall)
-        icon.addFile(QStringLiteral(":/pictures/%116.png").arg(picture), QSize(16, 16));
+        icon.addFile(path + QStringLiteral("16.png"), QSize(16, 16));
     button->setIcon(icon);
     button->setIconSize(QSize(32, 32));
     button->setText(caption);
@@ -80,6 +81,7 @@ QWidget *etchedLine(QWidget *parent, const char *name, int top, const QColor &co
     QPalette palette = line->palette();
     palette.setColor(QPalette::Window, color);
     line->setPalette(palette);
+    line->setBackgroundRole(QPalette::Window);
     line->setAutoFillBackground(true);
     return line;
 }

@@ -100,6 +100,7 @@ class TestFrmSettei : public QObject
 private Q_SLOTS:
     void layout_data();
     void layout();
+    void pictures();
     void keyboard();
     void startWithoutItems();
     void startWithItems();
@@ -169,6 +170,21 @@ void TestFrmSettei::layout()
     QVERIFY(control);
     QCOMPARE(control->geometry(), geometry);
     QCOMPARE(control->toolTip(), tip);
+}
+
+void TestFrmSettei::pictures()
+{
+    Window win(QByteArray {});
+    for (const char *b :
+         {"cmdAgain", "cmdNew", "cmdHozon", "cmdClear", "cmdDel", "cmdHelp", "cmdEnd"}) {
+        const QList<QSize> sizes = win.get<QAbstractButton>(b)->icon().availableSizes();
+        QVERIFY2(sizes.contains(QSize(32, 32)), b);
+        QCOMPARE(sizes.contains(QSize(16, 16)), qstrcmp(b, "cmdAgain") != 0);
+    }
+    QCOMPARE(win.get<QLabel>("Image1")->pixmap().size(), QSize(211, 65));
+    const QImage shot = win.w->grab().toImage();
+    QCOMPARE(shot.pixelColor(300, 84), QColor(Qt::black));
+    QCOMPARE(shot.pixelColor(300, 85), QColor(Qt::white));
 }
 
 void TestFrmSettei::keyboard()
