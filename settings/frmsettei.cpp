@@ -23,9 +23,12 @@
 #include <QStringListModel>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
 
 const int kMaxItems = 20;
+const double kTotalLimit = 1e15;
 
 // A picture button that also answers Enter, as the row's buttons did for keyboard users.
 class PictureButton final : public QToolButton
@@ -299,10 +302,12 @@ void frmSettei::ShowHistory()
                      + separator + record.count);
         // Made whole after every record: 2.5 and 2.5 give 2, then 4.
         total = Numeric::roundHalfEven(total + Numeric::valueOf(record.count));
+        // Far beyond any real total, but a hand-edited count must not overflow the conversion.
+        total = std::clamp(total, -kTotalLimit, kTotalLimit);
         ++n;
     }
     m_rireki->setStringList(lines);
-    lblGoukei->setText(QStringLiteral("合計回数 ： ") + Numeric::format(total));
+    lblGoukei->setText(QStringLiteral("合計回数 ： ") + QString::number(qint64(total)));
 }
 
 bool frmSettei::warn(const QString &text, const QString &title)

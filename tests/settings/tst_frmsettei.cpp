@@ -203,6 +203,11 @@ private Q_SLOTS:
                              << "5";
         QTest::newRow("12abc") << rec("1") + rec("2") + rec("12abc") << "3" + when + "12abc"
                                << "15";
+        QTest::newRow("-0.4") << rec("-0.4") << "1" + when + "-0.4"
+                              << "0";
+        QTest::newRow("huge") << rec("1e999") + rec("9999999999999999999")
+                              << "2" + when + "9999999999999999999"
+                              << "1000000000000000";
         QTest::newRow("empty") << QByteArray("") << QString() << "0";
         QTest::newRow("missing") << QByteArray() << QString() << "0";
     }
