@@ -7,8 +7,14 @@
 // The texts both windows show when a file operation fails.
 namespace FailureTexts {
 
-inline QString writeTitle() { return QStringLiteral("書き込みエラー"); }
-inline QString readTitle() { return QStringLiteral("読み込みエラー"); }
+inline QString writeTitle()
+{
+    return QStringLiteral("書き込みエラー");
+}
+inline QString readTitle()
+{
+    return QStringLiteral("読み込みエラー");
+}
 
 inline QString writeText(const IoStatus &status)
 {

@@ -1,0 +1,25 @@
+#!/bin/bash
+# Installs the Debian packages Zorvex needs to build, run and test, when any is missing.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ pkg-config git
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    fonts-ipafont-gothic
+    xvfb xauth imagemagick
+    clang-format
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
