@@ -4,12 +4,19 @@
 // scripted ones instead.
 
 #include "appwindows.h"
-#include "chmviewer.h"
 #include "clock.h"
 #include "dialogs.h"
 #include "eventpump.h"
 #include "randomsource.h"
 #include "services.h"
+
+#ifdef Q_OS_WIN
+#include "htmlhelpviewer_win.h"
+using PlatformHelpViewer = HtmlHelpViewer;
+#else
+#include "chmviewer.h"
+using PlatformHelpViewer = ChmViewer;
+#endif
 
 #include <QApplication>
 
@@ -23,7 +30,7 @@ int main(int argc, char *argv[])
     ClockSeededRandom random(clock);
     QtDialogs dialogs;
     QtEventPump events;
-    ChmViewer help;
+    PlatformHelpViewer help;
     AppWindows windows;
     Services services {dialogs, clock, random, events, windows, help};
     windows.setServices(services);
