@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""Redraws the program's pictures into resources/pictures/.
+"""Redraws the program's pictures into resources/pictures/, and the window icon at the sizes
+the desktop's icon theme asks for into packaging/icons/.
 
 Standard library only. The icons are hand-placed pixels in the classic 16-colour palette; the
 title logo is drawn from letter shapes, outlined and shaded, and written as a GIF.
 
-    python3 scripts/pictures/draw_pictures.py [output directory]
+    python3 scripts/pictures/draw_pictures.py [pictures directory [theme icons directory]]
 """
 
 import os
@@ -14,7 +15,8 @@ import zlib
 
 sys.dont_write_bytecode = True
 
-from icons import ICONS  # noqa: E402
+from appicon import ARROW_16, draw_arrow  # noqa: E402
+from icons import ARROW, ICONS  # noqa: E402
 from logo import draw_logo  # noqa: E402
 
 CLASSIC = [
@@ -56,6 +58,27 @@ def write_indexed_png(path, rows, palette, clear_index=None):
     png += _chunk(b"IEND", b"")
     with open(path, "wb") as f:
         f.write(png)
+
+
+def write_rgba_png(path, rows):
+    width, height = len(rows[0]), len(rows)
+    raw = bytearray()
+    for row in rows:
+        raw.append(0)
+        for pixel in row:
+            raw.extend(pixel)
+    png = b"\x89PNG\r\n\x1a\n"
+    png += _chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+    png += _chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+    png += _chunk(b"IEND", b"")
+    with open(path, "wb") as f:
+        f.write(png)
+
+
+def write_icon(path, name, art):
+    rows, clear = icon_rows(name, art)
+    palette = CLASSIC + ([(192, 192, 192)] if clear else [])
+    write_indexed_png(path, rows, palette, 16 if clear else None)
 
 
 def icon_rows(name, art):
@@ -140,13 +163,19 @@ def main():
                                                                 "pictures")
     os.makedirs(target, exist_ok=True)
     for name, art, opaque in ICONS:
-        rows, clear = icon_rows(name, art)
-        if clear and opaque:
+        if opaque and CLEAR in art:
             raise SystemExit(f"{name}: must be opaque")
-        palette = CLASSIC + ([(192, 192, 192)] if clear else [])
-        write_indexed_png(os.path.join(target, name), rows, palette, 16 if clear else None)
+        write_icon(os.path.join(target, name), name, art)
     width, height, indices, palette, clear_index = draw_logo()
     write_gif(os.path.join(target, "logo.gif"), width, height, indices, palette, clear_index)
+
+    theme = sys.argv[2] if len(sys.argv) > 2 else os.path.join(here, "..", "..", "packaging",
+                                                               "icons")
+    os.makedirs(theme, exist_ok=True)
+    write_icon(os.path.join(theme, "zorvex-16.png"), "zorvex-16.png", ARROW_16)
+    write_icon(os.path.join(theme, "zorvex-32.png"), "zorvex-32.png", ARROW)
+    for size in (48, 256):
+        write_rgba_png(os.path.join(theme, f"zorvex-{size}.png"), draw_arrow(size))
 
 
 if __name__ == "__main__":
