@@ -1,0 +1,160 @@
+// The data operations behind Next and behind loading the item list, each beside the least the
+// file system needs for the same bytes.
+
+#include "benchfiles.h"
+#include "benchservices.h"
+#include "codepage932.h"
+#include "history.h"
+#include "itemlist.h"
+#include "zrvm.h"
+
+#include <QFile>
+#include <QStringList>
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace BenchFiles {
+
+QByteArray history(int count)
+{
+    QByteArray bytes;
+    for (int k = 0; k < count; ++k) {
+        const QString date = QStringLiteral("%1月%2日")
+                                 .arg(k % 12 + 1, 2, 10, QLatin1Char('0'))
+                                 .arg(k % 28 + 1, 2, 10, QLatin1Char('0'));
+        const QString time = QStringLiteral("%1時%2分%3秒")
+                                 .arg(k % 24, 2, 10, QLatin1Char('0'))
+                                 .arg(k % 60, 2, 10, QLatin1Char('0'))
+                                 .arg((k * 7) % 60, 2, 10, QLatin1Char('0'));
+        bytes += History::encodeRecord(date, time, double(k % 40 + 1));
+    }
+    return bytes;
+}
+
+QByteArray itemList(int count)
+{
+    QByteArray bytes;
+    for (int k = 1; k <= count; ++k)
+        bytes += ItemList::encodeRecord(QStringLiteral("腕立て伏せ%1").arg(k),
+                                        QString::number(10 + k % 90));
+    return bytes;
+}
+
+void write(const QString &fileName, const QByteArray &bytes)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(fileName));
+}
+
+QString itemName()
+{
+    return QStringLiteral("腕立て");
+}
+
+} // namespace BenchFiles
+
+namespace {
+
+QByteArray nativeName(const QString &name)
+{
+    return QFile::encodeName(name);
+}
+
+// Read, decode, split into lines: what any view of the file must at least do.
+void BM_HistoryFloor(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const QString fileName = History::fileName(BenchFiles::itemName());
+    BenchFiles::write(fileName, BenchFiles::history(count));
+    for (auto _ : state) {
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly))
+            state.SkipWithError("cannot read");
+        const QString text = CodePage932::decode(file.readAll()).text;
+        const QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        benchmark::DoNotOptimize(lines.size());
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_HistoryFloor)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+ItemTable twentyItems()
+{
+    ItemTable table;
+    table.replaceAll(ItemList::parse(BenchFiles::itemList(20)));
+    return table;
+}
+
+void BM_NextPath(benchmark::State &state)
+{
+    BenchFiles::write(ItemList::defaultFileName(), BenchFiles::itemList(20));
+    const ItemTable table = twentyItems();
+    BenchClock clock;
+    QFile::remove(History::fileName(table.name(1)));
+    for (auto _ : state) {
+        if (!History::appendSetRecord(table.name(1), 12, clock).ok() || !ItemList::save(table).ok())
+            state.SkipWithError("write failed");
+    }
+}
+BENCHMARK(BM_NextPath)->Unit(benchmark::kMicrosecond);
+
+// The same bytes appended to one file and a file of the same size replaced in one step
+// (a new file, flushed to the disk, renamed over the old one), with the bare system calls.
+void BM_NextFloor(benchmark::State &state)
+{
+    const ItemTable table = twentyItems();
+    const QByteArray record
+        = History::encodeRecord(QStringLiteral("05月09日"), QStringLiteral("23時49分31秒"), 12);
+    const QByteArray list = BenchFiles::itemList(20);
+    const QByteArray history = nativeName(History::fileName(table.name(1)) + u'~');
+    const QByteArray target = nativeName(ItemList::defaultFileName() + u'~');
+    const QByteArray temporary = target + ".new";
+    ::unlink(history.constData());
+    for (auto _ : state) {
+        int fd = ::open(history.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        bool ok
+            = fd >= 0 && ::write(fd, record.constData(), size_t(record.size())) == record.size();
+        ok = ::close(fd) == 0 && ok;
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        ok = ok && fd >= 0 && ::write(fd, list.constData(), size_t(list.size())) == list.size();
+        ok = ok && ::fdatasync(fd) == 0;
+        ok = ::close(fd) == 0 && ok;
+        ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
+        if (!ok)
+            state.SkipWithError("write failed");
+    }
+}
+BENCHMARK(BM_NextFloor)->Unit(benchmark::kMicrosecond);
+
+void BM_LoadItemList(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    BenchFiles::write(ItemList::defaultFileName(), BenchFiles::itemList(count));
+    for (auto _ : state) {
+        if (!ZRVM::LoadItemList().ok() || ZRVM::items.count() != count)
+            state.SkipWithError("load failed");
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_LoadItemList)->Arg(20)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+void BM_LoadItemListFloor(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const QString fileName = ItemList::defaultFileName() + u'~';
+    BenchFiles::write(fileName, BenchFiles::itemList(count));
+    for (auto _ : state) {
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly))
+            state.SkipWithError("cannot read");
+        const QString text = CodePage932::decode(file.readAll()).text;
+        const QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        benchmark::DoNotOptimize(lines.size());
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_LoadItemListFloor)->Arg(20)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+} // namespace
