@@ -17,6 +17,15 @@ IoStatus unusableName(const QString &itemName)
                              QStringLiteral("not a plain file name in the current directory"));
 }
 
+void visitRecords(QByteArrayView bytes, const History::RecordVisitor &visit)
+{
+    const QString text = CodePage932::decode(bytes).text;
+    FieldReader reader(text);
+    QStringView fields[3];
+    while (int n = reader.nextRecord(fields, 3))
+        visit(fields[0], n > 1 ? fields[1] : QStringView(), n > 2 ? fields[2] : QStringView());
+}
+
 QString twoDigits(int value)
 {
     return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
@@ -40,19 +49,10 @@ QByteArray encodeRecord(const QString &date, const QString &time, double count)
 
 QList<Record> parse(QByteArrayView bytes)
 {
-    const QString text = CodePage932::decode(bytes).text;
-    FieldReader reader(text);
     QList<Record> records;
-    QStringView fields[3];
-    while (int n = reader.nextRecord(fields, 3)) {
-        Record record;
-        record.date = fields[0].toString();
-        if (n > 1)
-            record.time = fields[1].toString();
-        if (n > 2)
-            record.count = fields[2].toString();
-        records.append(std::move(record));
-    }
+    visitRecords(bytes, [&records](QStringView date, QStringView time, QStringView count) {
+        records.append(Record {date.toString(), time.toString(), count.toString()});
+    });
     return records;
 }
 
@@ -88,6 +88,16 @@ ReadResult read(const QString &itemName)
     if (file.status.ok())
         result.records = parse(file.bytes);
     return result;
+}
+
+IoStatus scan(const QString &itemName, const RecordVisitor &visit)
+{
+    if (!isSafeHistoryName(itemName))
+        return unusableName(itemName);
+    const TextFile::ReadResult file = TextFile::readAll(fileName(itemName));
+    if (file.status.ok())
+        visitRecords(file.bytes, visit);
+    return file.status;
 }
 
 IoStatus clear(const QString &itemName)

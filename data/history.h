@@ -4,6 +4,8 @@
 
 #include <QList>
 #include <QString>
+#include <QStringView>
+#include <functional>
 
 class Clock;
 
@@ -30,6 +32,11 @@ IoStatus appendSetRecord(const QString &itemName, double count, const Clock &clo
 IoStatus ensure(const QString &itemName);
 // A missing file reads as an empty history; nothing is created by reading.
 ReadResult read(const QString &itemName);
+// As read(), but hands each record's fields over as views that are valid during the call only,
+// so that a reader looking at each record once copies nothing. A field a short line lacks is
+// empty.
+using RecordVisitor = std::function<void(QStringView date, QStringView time, QStringView count)>;
+IoStatus scan(const QString &itemName, const RecordVisitor &visit);
 IoStatus clear(const QString &itemName);
 // Deletes exactly "<name>.txt"; failures are ignored.
 void remove(const QString &itemName);

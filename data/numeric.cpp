@@ -1,6 +1,7 @@
 #include "numeric.h"
 
 #include <QLocale>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -34,6 +35,21 @@ double valueOf(QStringView text)
     }
     if (digits == 0)
         return 0.0;
+    // The usual count is a few ASCII characters: converted in place, without a string copy.
+    char ascii[64];
+    qsizetype length = 0;
+    if (i - start < qsizetype(sizeof ascii)) {
+        for (qsizetype k = start; k < i; ++k) {
+            if (text[k] != u'+')
+                ascii[length++] = char(text[k].unicode());
+        }
+        if (length > 0 && ascii[length - 1] == '.')
+            --length;
+        double value = 0;
+        const auto parsed = std::from_chars(ascii, ascii + length, value);
+        if (parsed.ec == std::errc() && parsed.ptr == ascii + length)
+            return value;
+    }
     QString number = text.sliced(start, i - start).toString();
     if (number.endsWith(u'.'))
         number.chop(1);

@@ -24,6 +24,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -284,28 +285,33 @@ void frmSettei::lstKoumoku_Click(int row)
 void frmSettei::ShowHistory()
 {
     m_rireki->setStringList({});
-    History::ReadResult history;
-    if (m_selectedItem >= 1 && m_selectedItem <= ZRVM::items.count())
-        history = History::read(ZRVM::items.name(m_selectedItem));
-    if (!history.status.ok()) {
-        warn(FailureTexts::readText(history.status), FailureTexts::readTitle());
-        history.records.clear();
-    }
-
     QStringList lines;
-    lines.reserve(history.records.size());
     double total = 0;
     qint32 n = 1;
-    const QString separator = QStringLiteral(" _ ");
-    for (const History::Record &record : std::as_const(history.records)) {
-        lines.append(QString::number(n) + separator + record.date + separator + record.time
-                     + separator + record.count);
+    // Each line is put together once, straight from the decoded file: a long history would
+    // otherwise pay for every field copied and every piece concatenated on its own.
+    const auto addRecord = [&](QStringView date, QStringView time, QStringView count) {
+        const QStringView separator = u" _ ";
+        char number[16];
+        const auto written = std::to_chars(number, number + sizeof number, n);
+        QString line;
+        line.reserve((written.ptr - number) + 3 * separator.size() + date.size() + time.size()
+                     + count.size());
+        line.append(QLatin1String(number, written.ptr - number));
+        line.append(separator).append(date).append(separator).append(time);
+        line.append(separator).append(count);
+        lines.append(std::move(line));
         // Made whole after every record: 2.5 and 2.5 give 2, then 4.
-        total = Numeric::roundHalfEven(total + Numeric::valueOf(record.count));
+        total = Numeric::roundHalfEven(total + Numeric::valueOf(count));
         // Far beyond any real total, but a hand-edited count must not overflow the conversion.
         total = std::clamp(total, -kTotalLimit, kTotalLimit);
         ++n;
-    }
+    };
+    IoStatus status = IoStatus::success();
+    if (m_selectedItem >= 1 && m_selectedItem <= ZRVM::items.count())
+        status = History::scan(ZRVM::items.name(m_selectedItem), addRecord);
+    if (!status.ok())
+        warn(FailureTexts::readText(status), FailureTexts::readTitle());
     m_rireki->setStringList(lines);
     lblGoukei->setText(QStringLiteral("合計回数 ： ") + QString::number(qint64(total)));
 }
