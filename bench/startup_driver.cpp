@@ -1,8 +1,9 @@
 // Times whole processes from exec to the first paint of their window: the program's
-// benchmark copy against an empty Qt window, alternating, in one run on one display. Then
-// starts the real program on the same item list and reads how much CPU it uses while idle.
+// benchmark copy against an empty Qt window and against that window with one line of text,
+// taking turns, in one run on one display. Then starts the real program on the same item list
+// and reads how much CPU it uses while idle.
 //
-// Usage: zorvex_startup_driver <firstpaint exe> <empty window exe> <program exe> [runs]
+// Usage: zorvex_startup_driver <firstpaint> <empty window> <text window> <program> [runs]
 
 #include "itemlist.h"
 
@@ -100,17 +101,18 @@ bool writeItemList(int count)
 
 int main(int argc, char *argv[])
 {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: %s <firstpaint> <emptywindow> <program> [runs]\n", argv[0]);
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: %s <firstpaint> <emptywindow> <textwindow> <program> [runs]\n",
+                     argv[0]);
         return 2;
     }
-    const std::string firstPaint
-        = QDir().absoluteFilePath(QString::fromLocal8Bit(argv[1])).toStdString();
-    const std::string empty
-        = QDir().absoluteFilePath(QString::fromLocal8Bit(argv[2])).toStdString();
-    const std::string program
-        = QDir().absoluteFilePath(QString::fromLocal8Bit(argv[3])).toStdString();
-    const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 40;
+    const auto absolute = [](const char *path) {
+        return QDir().absoluteFilePath(QString::fromLocal8Bit(path)).toStdString();
+    };
+    const std::string exes[3] = {absolute(argv[1]), absolute(argv[2]), absolute(argv[3])};
+    const char *names[3] = {"program", "empty_window", "text_window"};
+    const std::string program = absolute(argv[4]);
+    const int runs = argc > 5 ? std::max(1, std::atoi(argv[5])) : 40;
 
     QTemporaryDir dir;
     if (!dir.isValid() || !QDir::setCurrent(dir.path()) || !writeItemList(20)) {
@@ -118,34 +120,37 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    // Warm the page cache and the font cache for both alike.
+    // Warm the page cache and the font cache for all alike.
     for (int k = 0; k < 3; ++k) {
-        runOnce(firstPaint.c_str());
-        runOnce(empty.c_str());
+        for (const std::string &exe : exes)
+            runOnce(exe.c_str());
     }
-    std::vector<double> appMs, floorMs;
-    std::vector<long> appRss, floorRss;
+    std::vector<double> ms[3];
+    std::vector<long> rss[3];
     for (int k = 0; k < runs; ++k) {
-        // Alternating, starting with each side in turn, so that drift hits both.
-        for (int side = 0; side < 2; ++side) {
-            const bool app = (side == 0) == (k % 2 == 0);
-            const Run r = runOnce(app ? firstPaint.c_str() : empty.c_str());
+        // Each run starts with a different one, so that drift hits all alike.
+        for (int turn = 0; turn < 3; ++turn) {
+            const int which = (k + turn) % 3;
+            const Run r = runOnce(exes[which].c_str());
             if (!r.ok) {
-                std::fprintf(stderr, "%s did not end on its first paint\n",
-                             app ? "program" : "empty window");
+                std::fprintf(stderr, "%s did not end on its first paint\n", names[which]);
                 return 1;
             }
-            (app ? appMs : floorMs).push_back(r.ms);
-            (app ? appRss : floorRss).push_back(r.maxRssKb);
+            ms[which].push_back(r.ms);
+            rss[which].push_back(r.maxRssKb);
         }
     }
-    const double a = median(appMs), f = median(floorMs);
-    const long ar = median(appRss), fr = median(floorRss);
-    std::printf("startup_to_first_paint_ms  program %.1f  empty_window %.1f  ratio %.2f  (median "
-                "of %d runs each)\n",
-                a, f, a / f, runs);
-    std::printf("startup_peak_rss_kb        program %ld  empty_window %ld  ratio %.2f\n", ar, fr,
-                double(ar) / double(fr));
+    const double a = median(ms[0]);
+    const long ar = median(rss[0]);
+    for (int floor = 1; floor < 3; ++floor) {
+        const double f = median(ms[floor]);
+        const long fr = median(rss[floor]);
+        std::printf("startup_to_first_paint_ms  program %.1f  %s %.1f  ratio %.2f  (median of %d "
+                    "runs each)\n",
+                    a, names[floor], f, a / f, runs);
+        std::printf("startup_peak_rss_kb        program %ld  %s %ld  ratio %.2f\n", ar,
+                    names[floor], fr, double(ar) / double(fr));
+    }
 
     // The real program, left alone on the counting window.
     const pid_t pid = fork();
