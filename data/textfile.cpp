@@ -3,6 +3,73 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <optional>
+
+#if defined(Q_OS_LINUX)
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+#if defined(Q_OS_LINUX) && defined(O_TMPFILE)
+using TextFile::temporaryName;
+
+// The new contents go to a file without a name, so a process killed while writing leaves no
+// stray file behind; the file is named only to be renamed over the old one at once. Gives
+// nothing when the file system or /proc cannot do this, and the caller falls back.
+std::optional<IoStatus> replaceThroughUnnamedFile(const QString &fileName, const QByteArray &bytes)
+{
+    const QByteArray target = QFile::encodeName(fileName);
+    const QByteArray dir = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const int fd = ::open(dir.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return std::nullopt;
+    const auto failed = [&](int error) {
+        ::close(fd);
+        return IoStatus::failure(fileName, qt_error_string(error));
+    };
+    struct stat old
+    {
+    };
+    if (::stat(target.constData(), &old) == 0)
+        ::fchmod(fd, old.st_mode & 07777);
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno != EINTR)
+            return failed(errno);
+        done += n > 0 ? n : 0;
+    }
+    if (::fsync(fd) != 0)
+        return failed(errno);
+    // A fixed name: a process killed in the instant between naming and renaming leaves this one
+    // hidden file, which the next save takes over, instead of a new stray file each time.
+    const QByteArray temporary = QFile::encodeName(temporaryName(fileName));
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    ::unlink(temporary.constData());
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporary.constData(), AT_SYMLINK_FOLLOW)
+        != 0) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    ::close(fd);
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return IoStatus::failure(fileName, qt_error_string(error));
+    }
+    return IoStatus::success();
+}
+#else
+std::optional<IoStatus> replaceThroughUnnamedFile(const QString &, const QByteArray &)
+{
+    return std::nullopt;
+}
+#endif
+
+} // namespace
 
 namespace TextFile {
 
@@ -48,6 +115,8 @@ IoStatus replace(const QString &fileName, const QByteArray &bytes)
     // Renaming a new file over a device or a pipe would replace the special file itself.
     if (existing.exists() && !existing.isFile())
         return IoStatus::failure(fileName, QStringLiteral("not a regular file"));
+    if (std::optional<IoStatus> done = replaceThroughUnnamedFile(fileName, bytes))
+        return *done;
     QSaveFile file(fileName);
     // Unbuffered: a buffered write that fails only at commit() goes unnoticed by QSaveFile and
     // would replace the old file with a truncated one.
@@ -61,6 +130,12 @@ IoStatus replace(const QString &fileName, const QByteArray &bytes)
     if (!file.commit())
         return IoStatus::failure(fileName, file.errorString());
     return IoStatus::success();
+}
+
+QString temporaryName(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".new");
 }
 
 IoStatus truncate(const QString &fileName)

@@ -20,6 +20,8 @@ ReadResult readAll(const QString &fileName);
 IoStatus append(const QString &fileName, const QByteArray &bytes);
 // Replaces the contents in one step: the old file stays until the new one is complete.
 IoStatus replace(const QString &fileName, const QByteArray &bytes);
+// The hidden file beside it that replace() may leave behind when the process is killed.
+QString temporaryName(const QString &fileName);
 // Creates the file empty or cuts it to zero length.
 IoStatus truncate(const QString &fileName);
 
