@@ -36,7 +36,7 @@ void TestPlatform::eventPumpRunsPendingEvents()
     QtEventPump pump;
     bool ran = false;
     QMetaObject::invokeMethod(
-        qApp, [&] { ran = true; }, Qt::QueuedConnection);
+        QCoreApplication::instance(), [&] { ran = true; }, Qt::QueuedConnection);
     pump.dispatchFor(20);
     QVERIFY(ran);
 }
