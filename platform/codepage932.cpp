@@ -61,11 +61,12 @@ void decodeCharacterwise(QByteArrayView bytes, CodePage932::Decoded &out)
         // stands for.
         const bool bad = ch.size() != 1 || ch[0] == QChar(0x1A)
             || ch[0] == QChar::ReplacementCharacter || isLeadByte(b) != (len == 2);
+        // Only the first byte is carried: the next one may be a character of its own (EC 74 is
+        // no character, but 74 is "t"), and a carried byte below 0x80 would not encode back.
         if (bad) {
-            for (qsizetype k = 0; k < len; ++k) {
-                out.badByteOffsets.append(i + k);
-                out.text.append(QChar(char16_t(kCarriedByteBase + uchar(bytes[i + k]))));
-            }
+            out.badByteOffsets.append(i);
+            out.text.append(QChar(char16_t(kCarriedByteBase + b)));
+            len = 1;
         } else {
             out.text.append(ch);
         }
@@ -83,7 +84,9 @@ Decoded decode(QByteArrayView bytes)
     QStringDecoder decoder(kCodecName, QStringConverter::Flag::Stateless);
     out.text = decoder.decode(bytes);
     // The codec swallows a lead byte at the very end without reporting an error.
-    if (decoder.hasError() || endsInsideCharacter(bytes))
+    // Some unassigned pairs (EC 74) come back as a substitute without an error being flagged.
+    if (decoder.hasError() || endsInsideCharacter(bytes)
+        || out.text.contains(QChar::ReplacementCharacter) || out.text.contains(QChar(0x1A)))
         decodeCharacterwise(bytes, out);
     return out;
 }

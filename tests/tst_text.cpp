@@ -27,9 +27,14 @@ void TestText::codePage_data()
     QTest::addColumn<QList<qsizetype>>("bad");
     QTest::newRow("wave dash") << hex("81 60") << QString(QChar(0xFF5E)) << QList<qsizetype> {};
     QTest::newRow("kanji, kana") << hex("95 A0 8B D8 83 58 B1") << "腹筋スｱ" << QList<qsizetype> {};
-    QTest::newRow("stray byte") << hex("41 FF 42") << QString("A") + QChar(0xDCFF) + "B" << QList<qsizetype> {1};
-    QTest::newRow("lead byte at end") << hex("81 81 81") << QString("＝") + QChar(0xDC81) << QList<qsizetype> {2};
-    QTest::newRow("lead then blank") << hex("81 20") << QChar(0xDC81) + QString(" ") << QList<qsizetype> {0};
+    QTest::newRow("stray byte") << hex("41 FF 42") << QString("A") + QChar(0xDCFF) + "B"
+                                << QList<qsizetype> {1};
+    QTest::newRow("lead byte at end")
+        << hex("81 81 81") << QString("＝") + QChar(0xDC81) << QList<qsizetype> {2};
+    QTest::newRow("unassigned pair")
+        << hex("EC 74") << QChar(0xDCEC) + QString("t") << QList<qsizetype> {0};
+    QTest::newRow("lead then blank")
+        << hex("81 20") << QChar(0xDC81) + QString(" ") << QList<qsizetype> {0};
 }
 
 void TestText::codePage()
