@@ -116,6 +116,11 @@ Encoded encode(QStringView text)
             out.bytes.append(char(c.unicode() - kCarriedByteBase));
             continue;
         }
+        // As decoding reads them: on its own the codec writes U+007F as 1C.
+        if (c.unicode() < 0x80) {
+            out.bytes.append(char(c.unicode()));
+            continue;
+        }
         qsizetype len = 1;
         if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             len = 2;
