@@ -1,3 +1,5 @@
+#include "appwindows.h"
+#include "chmviewer.h"
 #include "fakes.h"
 #include "frmsettei.h"
 #include "scratchdir.h"
@@ -6,22 +8,69 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QRegularExpression>
 #include <QTest>
-#include <memory>
+#include <QTimer>
+#include <signal.h>
 
 namespace {
 
-const QString kList = QStringLiteral("項目一覧.txt");
+using Files = QMap<QString, QByteArray>;
+const QString kList = "項目一覧.txt";
+// "05月09日","23時49分31秒", in front of every count in a history fixture.
+const QByteArray kStamp
+    = hex("22 30 35 8C 8E 30 39 93 FA 22 2C 22 32 33 8E 9E 34 39 95 AA 33 31 95 62 22 2C");
 
-// One history record dated 05月09日 at 23時49分31秒 with the given count text.
-QByteArray rec(const QByteArray &count)
+// Every box there is, as kind|title|text under the name the rows give it; name:x gives x for %1,
+// the item list file when left out.
+// W and I are the icons, C marks OK with Cancel, IN an input box.
+const QMap<QString, QString> kBoxes {
+    {"?name", "IN|項目名入力|項目名は何ですか？"},
+    {"?target", "IN|指示数入力|指示数をいくつにしますか？（半角文字で入力）"},
+    {"low", "W|下限値制限|必ず１以上を入力して下さい"},
+    {"high", "W|上限値制限|指示数は32767以下で入力して下さい"},
+    {"limit", "W|項目数上限制約|登録できる項目数は２０項目までです。"},
+    {"cancelled", "W|キャンセル|新規追加をキャンセルします"},
+    {"added", "I|新規登録終了|%1 の設定を新規登録しました"},
+    {"range", "W|範囲外|指示数は-32768から32767までの数で入力して下さい"},
+    {"updated", "I|設定更新終了|%1 の設定を更新しました"},
+    {"none", "I|項目未選定|先に項目を選んで下さい"},
+    {"clear?", "WC|クリア確認|%1のカウント数と履歴データをクリアします。よろしいですか？"},
+    {"cleared", "I|クリア終了|%1 のカウント数と履歴データをクリアしました"},
+    {"delete?", "WC|クリア確認|%1を削除します。よろしいですか？"},
+    {"deleted", "I|削除終了|削除しました"},
+    {"noItems", "W|項目未登録|先に項目を入力して下さい"},
+    {"forbidden", "W|項目名エラー|項目名に使えない文字（\\ / : * ? \" < > |）が含まれています。"},
+    {"listName", "W|項目名エラー|項目名「項目一覧」は使えません。"},
+    {"dots", "W|項目名エラー|項目名に . や .. は使えません。"},
+    {"control", "W|項目名エラー|項目名に制御文字は使えません。"},
+    {"notSjis", "W|項目名エラー|項目名に使えない文字が含まれています（Shift_JISで表せない文字）。"},
+    {"tooLong", "W|項目名エラー|項目名が長すぎます。"},
+    {"cantRead", "W|読み込みエラー|%1 を読み込めませんでした。"},
+    {"cantWrite",
+     "W|書き込みエラー|%1 に書き込めませんでした。\n"
+     "ディスクの空き容量と書き込み権限を確認してください。"},
+};
+
+// "a b,-3|a:7,2 b:" is the item list a (target 1), b (target -3), a.txt with the counts 7 and 2,
+// and an empty b.txt.
+Files files(const QString &spec)
 {
-    return hex("22 30 35 8C 8E 30 39 93 FA 22 2C 22 32 33 8E 9E 34 39 95 AA 33 31 95 62 22 2C")
-        + count + "\r\n";
+    Files out {{kList, {}}};
+    for (const QString &item : spec.section(u'|', 0, 0).split(u' ', Qt::SkipEmptyParts))
+        out[kList] += '"' + item.section(u',', 0, 0).toLatin1() + "\","
+            + (item.contains(u',') ? item.section(u',', 1).toLatin1() : "1") + "\r\n";
+    for (const QString &history : spec.section(u'|', 1).split(u' ', Qt::SkipEmptyParts)) {
+        QByteArray &bytes = out[history.section(u':', 0, 0) + ".txt"];
+        for (const QString &count : history.section(u':', 1).split(u',', Qt::SkipEmptyParts))
+            bytes += kStamp + count.toLatin1() + "\r\n";
+    }
+    return out;
 }
 
 QStringList rows(const QAbstractItemModel *model)
@@ -32,65 +81,132 @@ QStringList rows(const QAbstractItemModel *model)
     return out;
 }
 
-// Every box shown, as "kind|title|text": W/I for the icon, C when it had Cancel, IN for input.
-QStringList boxes(const FakeDialogs &dialogs)
-{
-    QStringList out;
-    for (const FakeDialogs::Shown &s : dialogs.shown) {
-        QString kind = s.kind == QLatin1String("input") ? QStringLiteral("IN")
-            : s.icon == MessageIcon::Warning            ? QStringLiteral("W")
-                                                        : QStringLiteral("I");
-        if (s.kind == QLatin1String("message") && s.buttons == MessageButtons::OkCancel)
-            kind += u'C';
-        out.append(kind + u'|' + s.title + u'|' + s.text);
-    }
-    return out;
-}
-
-using Files = QList<std::pair<QString, QByteArray>>;
-
 struct Window
 {
     ScratchDir dir;
     FakeServices fs;
-    std::unique_ptr<frmSettei> w;
+    Files given;
+    frmSettei w {fs.services};
 
-    explicit Window(const QByteArray &list, const Files &files = {})
+    explicit Window(const QString &spec)
+        : given(files(spec))
     {
-        if (!list.isNull())
-            ScratchDir::write(kList, list);
-        for (const auto &[name, bytes] : files)
+        for (auto [name, bytes] : given.asKeyValueRange())
             ScratchDir::write(name, bytes);
-        if (!ZRVM::LoadItemList().ok())
-            qFatal("item list unreadable");
-        w = std::make_unique<frmSettei>(fs.services);
-        w->Form_Load();
-        w->show();
+        QVERIFY(ZRVM::LoadItemList().ok());
+        w.Form_Load();
+        w.show();
     }
-    template<typename T> T *get(const char *name) const
+    template<typename T> T *get(const QString &name) { return w.findChild<T *>(name); }
+
+    // Steps split by ';': ?text answers the next input box (\t for a tab), ! cancels the next
+    // confirmation, cN and pN choose entry N of cboKoumoku and lstKoumoku, k= and n= type into
+    // txtKoumoku and txtKaisu, jam puts a directory in place of the item list file (jam=file: of
+    // that file), and a button's name clicks it.
+    void run(const QString &steps)
     {
-        return w->findChild<T *>(QLatin1String(name));
+        auto *cbo = get<QComboBox>("cboKoumoku");
+        auto *lst = get<QListWidget>("lstKoumoku");
+        for (const QString &step : steps.split(u';', Qt::SkipEmptyParts)) {
+            const int n = step.mid(1).toInt();
+            const QString file = step.size() > 4 ? step.mid(4) : kList;
+            if (step.startsWith(u'?'))
+                fs.dialogs.inputAnswers.enqueue(step.mid(1).replace("\\t", "\t"));
+            else if (step == "!")
+                fs.dialogs.okAnswers.enqueue(false);
+            else if (step.startsWith("cmd"))
+                get<QAbstractButton>(step)->click();
+            else if (step.startsWith(u'c'))
+                cbo->setCurrentIndex(n), Q_EMIT cbo->activated(n);
+            else if (step.startsWith(u'p'))
+                QTest::mouseClick(lst->viewport(), Qt::LeftButton, {},
+                                  lst->visualItemRect(lst->item(n)).center());
+            else if (step.startsWith("k=") || step.startsWith("n="))
+                get<QLineEdit>(step[0] == u'k' ? "txtKoumoku" : "txtKaisu")->setText(step.mid(2));
+            else if (step.startsWith("jam"))
+                QVERIFY(QDir().mkdir(file) || (QFile::remove(file) && QDir().mkdir(file)));
+            else
+                QFAIL(qPrintable(step));
+        }
     }
-    QStringList lst() const { return rows(get<QListWidget>("lstKoumoku")->model()); }
-    QStringList cbo() const { return rows(get<QComboBox>("cboKoumoku")->model()); }
-    QStringList rireki() const { return rows(get<QListView>("lstRireki")->model()); }
-    QString goukei() const { return get<QLabel>("lblGoukei")->text(); }
-    QString text(const char *box) const { return get<QLineEdit>(box)->text(); }
-    void type(const char *box, const QString &t) const { get<QLineEdit>(box)->setText(t); }
-    void press(const char *button) const { get<QAbstractButton>(button)->click(); }
-    void pick(int row) const
+
+    QStringList boxes() const
+    {
+        QStringList out;
+        for (const FakeDialogs::Shown &s : fs.dialogs.shown)
+            out.append(QString(s.kind == "input"                    ? "IN"
+                                   : s.icon == MessageIcon::Warning ? "W"
+                                                                    : "I")
+                       + (s.kind == "message" && s.buttons == MessageButtons::OkCancel ? "C|" : "|")
+                       + s.title + '|' + s.text);
+        return out;
+    }
+
+    // lstKoumoku with the selected entry starred, [cboKoumoku's entries] where they differ,
+    // >cboKoumoku's text|lstRireki with ':' for the stamp|lblGoukei with '=' for its caption|
+    // txtKoumoku,txtKaisu
+    QString view()
     {
         auto *l = get<QListWidget>("lstKoumoku");
-        QTest::mouseClick(l->viewport(), Qt::LeftButton, {},
-                          l->visualItemRect(l->item(row)).center());
-    }
-    void choose(int index) const
-    {
-        auto *c = get<QComboBox>("cboKoumoku");
-        c->setCurrentIndex(index);
-        Q_EMIT c->activated(index);
+        const QStringList names = rows(l->model()),
+                          cbo = rows(get<QComboBox>("cboKoumoku")->model());
+        QStringList lst = names;
+        for (const QListWidgetItem *item : l->selectedItems())
+            lst[l->row(item)] += '*';
+        return lst.join(' ') + (cbo == names ? QString() : '[' + cbo.join(' ') + ']') + '>'
+            + get<QComboBox>("cboKoumoku")->currentText() + '|'
+            + rows(get<QAbstractItemView>("lstRireki")->model())
+                  .replaceInStrings(" _ 05月09日 _ 23時49分31秒 _ ", ":")
+                  .join(' ')
+            + '|' + get<QLabel>("lblGoukei")->text().replace("合計回数 ： ", "=") + '|'
+            + get<QLineEdit>("txtKoumoku")->text() + ',' + get<QLineEdit>("txtKaisu")->text();
     }
 };
+
+// One row a line: tag # files before # steps # files after ("=" when they must not change) #
+// the window's view # the boxes shown, in order. "w^N" stands for N times w.
+void table(const char *lines)
+{
+    QTest::addColumn<QStringList>("row");
+    static const QRegularExpression repeated("(\\w+)\\^(\\d+)",
+                                             QRegularExpression::UseUnicodePropertiesOption);
+    for (QString line : QString(lines).split(u'\n', Qt::SkipEmptyParts)) {
+        for (auto m = repeated.match(line); m.hasMatch(); m = repeated.match(line))
+            line.replace(m.capturedStart(), m.capturedLength(),
+                         (m.captured(1) + ' ').repeated(m.captured(2).toInt()).chopped(1));
+        QStringList fields = line.split(u'#');
+        for (QString &field : fields)
+            field = field.trimmed();
+        QTest::newRow(qPrintable(fields[0])) << fields.mid(1);
+    }
+}
+
+void act()
+{
+    QFETCH(QStringList, row);
+    Window win(row[0]);
+    win.run(row[1]);
+    QStringList boxes = win.boxes(), expected;
+    boxes.removeAll(kBoxes["?name"]); // the rows leave out the two input boxes that belong
+    boxes.removeAll(kBoxes["?target"]);
+    for (const QString &box : row.value(4).split(u' ', Qt::SkipEmptyParts))
+        expected.append(kBoxes[box.section(u':', 0, 0)].replace(
+            "%1", box.contains(u':') ? box.section(u':', 1) : kList));
+    QCOMPARE(boxes, expected);
+    QVERIFY2(win.fs.dialogs.inputAnswers.isEmpty() && win.fs.dialogs.okAnswers.isEmpty(),
+             "an answer was never asked for");
+    QCOMPARE(win.view(), row[3]);
+    for (const QString &name : ScratchDir::entries()) {
+        if (QDir().rmdir(name) && win.given.contains(name)) // undo a jam
+            ScratchDir::write(name, win.given[name]);
+    }
+    Files disk;
+    for (const QString &name : ScratchDir::entries())
+        disk[name] = ScratchDir::read(name);
+    const Files want = row[2] == "=" ? win.given : files(row[2]);
+    QVERIFY2(disk == want,
+             qPrintable(QDebug::toString(disk) + " instead of " + QDebug::toString(want)));
+}
 
 } // namespace
 
@@ -98,506 +214,194 @@ class TestFrmSettei : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void layout_data()
+    void layoutAndKeyboard()
     {
-        QTest::addColumn<QRect>("geometry");
-        QTest::addColumn<QString>("tip");
-        QTest::newRow("cmdAgain") << QRect(235, 10, 56, 61) << "トレーニングを開始します";
-        QTest::newRow("cmdEnd") << QRect(565, 10, 56, 61) << "プログラムを終了します";
-        QTest::newRow("Image1") << QRect(10, 10, 211, 65) << "";
-        QTest::newRow("Frame2") << QRect(340, 95, 281, 351) << "";
-        QTest::newRow("cboKoumoku") << QRect(10, 25, 306, 23) << "各項目の実績履歴を表示します";
-        QTest::newRow("lblGoukei") << QRect(175, 330, 136, 16) << "";
-        QTest::newRow("txtKaisu") << QRect(230, 25, 41, 21) << "修正後設定保存を押して下さい";
-        QTest::newRow("lstKoumoku") << QRect(10, 50, 261, 292) << "クリックすると選択されます";
-    }
-
-    void layout()
-    {
-        QFETCH(QRect, geometry);
-        QFETCH(QString, tip);
-        Window win(QByteArray {});
-        QCOMPARE(win.w->size(), QSize(631, 452));
-        QCOMPARE(win.w->minimumSize(), win.w->maximumSize());
-        QVERIFY(!(win.w->windowFlags() & Qt::WindowMaximizeButtonHint));
-        auto *control = win.get<QWidget>(QTest::currentDataTag());
-        QCOMPARE(control->geometry(), geometry);
-        QCOMPARE(control->toolTip(), tip);
-    }
-
-    void pictures()
-    {
-        Window win(QByteArray {});
-        for (const char *b :
-             {"cmdAgain", "cmdNew", "cmdHozon", "cmdClear", "cmdDel", "cmdHelp", "cmdEnd"}) {
-            const QList<QSize> sizes = win.get<QAbstractButton>(b)->icon().availableSizes();
-            QVERIFY2(sizes.contains(QSize(32, 32)), b);
-            QCOMPARE(sizes.contains(QSize(16, 16)), qstrcmp(b, "cmdAgain") != 0);
-        }
-        QCOMPARE(win.get<QLabel>("Image1")->pixmap().size(), QSize(211, 65));
-        const QImage shot = win.w->grab().toImage();
-        QCOMPARE(shot.pixelColor(300, 84), QColor(Qt::black));
-        QCOMPARE(shot.pixelColor(300, 85), QColor(Qt::white));
-    }
-
-    void keyboard()
-    {
-        Window win(QByteArray {});
-        win.w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(win.w.get()));
-        QCOMPARE(QApplication::focusWidget(), win.get<QWidget>("cmdAgain"));
-        QStringList order {QApplication::focusWidget()->objectName()};
-        for (int k = 0; k < 12; ++k) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QWidget *f = QApplication::focusWidget();
-            while (f->objectName().isEmpty() || f->objectName().startsWith(QLatin1String("qt_")))
+        Window win("");
+        QCOMPARE(win.w.size(), QSize(631, 452));
+        QCOMPARE(win.w.minimumSize(), win.w.maximumSize());
+        QVERIFY(!(win.w.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QMap<int, QString> buttons; // left to right
+        for (const QAbstractButton *b : win.w.findChildren<QAbstractButton *>())
+            buttons[b->x()] = b->objectName() + '=' + b->text() + (b->icon().isNull() ? "" : "+");
+        QCOMPARE(buttons.values().join(' '),
+                 "cmdAgain=開始+ cmdNew=登録+ cmdHozon=保存+ cmdClear=クリア+ "
+                 "cmdDel=削除+ cmdHelp=ヘルプ+ cmdEnd=終了+");
+        QStringList order;
+        for (int k = 0; k < 13; ++k, QTest::keyClick(win.w.focusWidget(), Qt::Key_Tab)) {
+            QWidget *f = win.w.focusWidget();
+            while (f->objectName().isEmpty() || f->objectName().startsWith("qt_"))
                 f = f->parentWidget();
             order.append(f->objectName());
         }
-        QCOMPARE(
-            order.join(u' '),
-            QStringLiteral("cmdAgain cmdNew cmdHozon cmdClear cmdDel cmdHelp cmdEnd cboKoumoku "
-                           "lstKoumoku txtKaisu txtKoumoku lstRireki cmdAgain"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(boxes(win.fs.dialogs), QStringList {"W|項目未登録|先に項目を入力して下さい"});
-    }
-
-    void startWithoutItems()
-    {
-        Window win(QByteArray {});
-        QVERIFY(win.lst().isEmpty() && win.cbo().isEmpty() && win.rireki().isEmpty());
-        QCOMPARE(win.goukei(), QString());
-        QVERIFY(ScratchDir::entries().isEmpty());
-        QVERIFY(win.fs.dialogs.shown.isEmpty());
-    }
-
-    void startWithItems()
-    {
-        Window win("\"a\",5\r\n\"b\",3\r\n", {{"a.txt", rec("7") + rec("2")}, {"b.txt", rec("9")}});
-        QCOMPARE(win.lst(), QStringList({"a", "b"}));
-        QCOMPARE(win.cbo(), QStringList({"a", "b"}));
-        QCOMPARE(win.get<QComboBox>("cboKoumoku")->currentText(), QStringLiteral("a"));
-        QCOMPARE(
-            win.rireki(),
-            QStringList({"1 _ 05月09日 _ 23時49分31秒 _ 7", "2 _ 05月09日 _ 23時49分31秒 _ 2"}));
-        QCOMPARE(win.goukei(), QStringLiteral("合計回数 ： 9"));
-        QVERIFY(win.get<QListWidget>("lstKoumoku")->selectedItems().isEmpty());
-        QCOMPARE(win.text("txtKoumoku") + win.text("txtKaisu"), QString());
+        QCOMPARE(order.join(' '),
+                 "cmdAgain cmdNew cmdHozon cmdClear cmdDel cmdHelp cmdEnd cboKoumoku "
+                 "lstKoumoku txtKaisu txtKoumoku lstRireki cmdAgain");
+        QTest::keyClick(win.get<QWidget>("cmdAgain"), Qt::Key_Return);
+        QCOMPARE(win.boxes(), QStringList {kBoxes["noItems"]});
+        QVERIFY(win.fs.windows.unloaded.isEmpty() && win.fs.windows.shown.isEmpty());
     }
 
     void history_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("lastLine");
-        QTest::addColumn<QString>("total");
-        const QString when = QStringLiteral(" _ 05月09日 _ 23時49分31秒 _ ");
-        QTest::newRow("2.5") << rec("2.5") << "1" + when + "2.5"
-                             << "2";
-        QTest::newRow("2.5 2.5") << rec("2.5") + rec("2.5") << "2" + when + "2.5"
-                                 << "4";
-        QTest::newRow("1.5") << rec("1.5") << "1" + when + "1.5"
-                             << "2";
-        QTest::newRow("1.5 1.5") << rec("1.5") + rec("1.5") << "2" + when + "1.5"
-                                 << "4";
-        QTest::newRow("abc") << rec("5") + rec("abc") << "2" + when + "abc"
-                             << "5";
-        QTest::newRow("12abc") << rec("1") + rec("2") + rec("12abc") << "3" + when + "12abc"
-                               << "15";
-        QTest::newRow("-0.4") << rec("-0.4") << "1" + when + "-0.4"
-                              << "0";
-        QTest::newRow("huge") << rec("1e999") + rec("9999999999999999999")
-                              << "2" + when + "9999999999999999999"
-                              << "1000000000000000";
-        QTest::newRow("empty") << QByteArray("") << QString() << "0";
-        QTest::newRow("missing") << QByteArray() << QString() << "0";
+        table(R"(
+no items      #                       #              # = # >|||,
+items         # a,5 b,3|a:7,2 b:9     #              # = # a b>a|1:7 2:2|=9|,
+2.5           # a|a:2.5               #              # = # a>a|1:2.5|=2|,
+2.5 2.5       # a|a:2.5,2.5           #              # = # a>a|1:2.5 2:2.5|=4|,
+1.5 1.5       # a|a:1.5,1.5           #              # = # a>a|1:1.5 2:1.5|=4|,
+abc           # a|a:5,abc             #              # = # a>a|1:5 2:abc|=5|,
+12abc         # a|a:1,2,12abc         #              # = # a>a|1:1 2:2 3:12abc|=15|,
+huge          # a|a:99999999999999999 #              # = # a>a|1:99999999999999999|=1000000000000000|,
+empty         # a|a:                  #              # = # a>a||=0|,
+missing       # a                     #              # = # a>a||=0|,
+numbered anew # a b,-3|b:1,8          # c1           # = # a b>b|1:1 2:8|=9|,
+one history   # a b,-3 a|a:4 b:1,8    # c1;p1;c2     # = # a b* a>a|1:4|=4|b,-3
+unreadable    # a|a:4                 # jam=a.txt;c0 # = # a>a||=0|, # cantRead:a.txt
+)");
     }
+    void history() { act(); }
 
-    void history()
+    void registering_data()
     {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, lastLine);
-        QFETCH(QString, total);
-        Window win("\"a\",5\r\n", file.isNull() ? Files {} : Files {{"a.txt", file}});
-        QCOMPARE(win.rireki().value(win.rireki().size() - 1), lastLine);
-        QCOMPARE(win.goukei(), QStringLiteral("合計回数 ： ") + total);
-        QCOMPARE(ScratchDir::exists(QStringLiteral("a.txt")), !file.isNull());
-        QVERIFY(win.fs.dialogs.shown.isEmpty());
+        table(R"(
+19 entries    # n^19  # ?x;?5;cmdNew   # n^19 x,5|x: # n^19 x[n^19]>n||=0|, # added:x
+20 entries    # n^20  # cmdNew         # =           # n^20>n||=0|,         # limit
+1             #       # ?x;?1;cmdNew   # x,1|x:      # x[]>|||,             # added:x
+1.5           #       # ?x;?1.5;cmdNew # x,1.5|x:    # x[]>|||,             # added:x
+blanks        #       # ?x;?  3;cmdNew # x,3|x:      # x[]>|||,             # added:x
+3回           #       # ?x;?3回;cmdNew # x,3|x:      # x[]>|||,             # added:x
+cancel name   #       # cmdNew         # =           # >|||,                # cancelled
+cancel target #       # ?x;?0;cmdNew   # =           # >|||,                # low cancelled
+same name     # a|a:4 # ?a;?2;cmdNew   # a a,2|a:4   # a a[a]>a|1:4|=4|,    # added:a
+slash         #       # ?a/b;cmdNew    # =           # >|||,                # forbidden
+item list     #       # ?項目一覧;cmdNew # =         # >|||,                # listName
+dots          #       # ?..;cmdNew     # =           # >|||,                # dots
+tab           #       # ?a\tb;cmdNew   # =           # >|||,                # control
+emoji         #       # ?a😀;cmdNew    # =           # >|||,                # notSjis
+long          #       # ?あ^200;cmdNew # =           # >|||,                # tooLong
+asked again # # ?x;?0;?-5;?0.5;?abc;?32768;?32767;cmdNew # x,32767|x: # x[]>|||, # low^4 high added:x
+)");
     }
+    void registering() { act(); }
 
-    void unreadableHistory()
+    void saving_data()
     {
-        Window win("\"a\",5\r\n", {{"a.txt", rec("4")}});
-        QVERIFY(QFile::remove("a.txt") && QDir().mkdir("a.txt"));
-        win.choose(0);
-        QVERIFY(win.rireki().isEmpty());
-        QCOMPARE(win.goukei(), QStringLiteral("合計回数 ： 0"));
-        QCOMPARE(win.fs.dialogs.titles(), QStringList {"読み込みエラー"});
+        table(R"(
+2.5         # a,9 b   # p0;n=2.5;cmdHozon          # a,2 b # a* b>a||=0|a,2.5   # updated:a
+3.5         # a,9     # p0;n=3.5;cmdHozon          # a,4   # a*>a||=0|a,3.5     # updated:a
+-1          # a,9     # p0;n=-1;cmdHozon           # a,-1  # a*>a||=0|a,-1      # updated:a
+empty       # a,9     # p0;n=;cmdHozon             # a,0   # a*>a||=0|a,        # updated:a
+32767.5     # a,9     # p0;n=32767.5;cmdHozon      # =     # a*>a||=0|a,32767.5 # range
+new name    # a|a:4   # p0;k=b;cmdHozon;c0         # b|a:4 # a*>a||=0|b,1       # updated:b
+refused     # a       # p0;k=a/b;cmdHozon          # =     # a*>a||=0|a/b,1     # forbidden
+none chosen # a|a:4   # k=a;cmdHozon               # =     # a>a|1:4|=4|a,      # none
+write fails # a b|a:6 # p0;k=z;n=8;jam;cmdHozon    # =     # a* b>a|1:6|=6|z,8  # cantWrite
+table kept  # a b|a:6 # p0;k=z;n=8;jam;cmdHozon;p0 # =     # a* b>a|1:6|=6|a,1  # cantWrite
+)");
     }
+    void saving() { act(); }
 
-    void selectionsAreIndependent()
+    void clearing_data()
     {
-        Window win("\"a\",5\r\n\"b\",-3\r\n\"a\",2\r\n",
-                   {{"a.txt", rec("4")}, {"b.txt", rec("1") + rec("8")}});
-        const QStringList historyOfA = win.rireki();
-        win.choose(1);
-        QCOMPARE(win.goukei(), QStringLiteral("合計回数 ： 9"));
-        QCOMPARE(win.text("txtKoumoku"), QString());
-        win.pick(1);
-        QCOMPARE(win.text("txtKoumoku") + u' ' + win.text("txtKaisu"), QStringLiteral("b -3"));
-        QCOMPARE(win.goukei(), QStringLiteral("合計回数 ： 9"));
-        win.choose(2); // a name two items share shows the one history, numbered from 1 again
-        QCOMPARE(win.rireki(), historyOfA);
-        QCOMPARE(win.goukei(), QStringLiteral("合計回数 ： 4"));
+        table(R"(
+on view   # a b a|a:4 b:1 # p0;cmdClear      # a b a|a: b:1 # a* b a>a||0|a,1     # clear?:a cleared:a
+not shown # a b a|a:4 b:1 # c1;p0;cmdClear   # a b a|a: b:1 # a* b a>b|1:1|=1|a,1 # clear?:a cleared:a
+shared    # a b a|a:4 b:1 # p2;cmdClear;c0   # a b a|a: b:1 # a b a*>a||=0|a,1    # clear?:a cleared:a
+missing   # a c|a:4       # p1;cmdClear      # a c|a:4 c:   # a c*>a|1:4|=4|c,1   # clear?:c cleared:c
+cancelled # a|a:6         # p0;!;cmdClear    # =            # a*>a|1:6|=6|a,1     # clear?:a
+typed     # a b|a:6 b:7   # p0;k=b;cmdClear  # a b|a: b:7   # a* b>a||0|b,1       # clear?:a cleared:a
+none      # a|a:4         # k=a;cmdClear     # =            # a>a|1:4|=4|a,       # none
+fails     # a b|a:6       # p0;jam;cmdClear  # =            # a* b>a|1:6|=6|a,1   # clear?:a cantWrite
+)");
     }
+    void clearing() { act(); }
 
-    void registerLimit_data()
+    void deleting_data()
     {
-        QTest::addColumn<int>("entries");
-        QTest::addColumn<QStringList>("shown");
-        QTest::newRow("19") << 19
-                            << QStringList {
-                                   "IN|項目名入力|項目名は何ですか？",
-                                   "IN|指示数入力|指示数をいくつにしますか？（半角文字で入力）",
-                                   "I|新規登録終了|x の設定を新規登録しました"};
-        QTest::newRow("20") << 20
-                            << QStringList {
-                                   "W|項目数上限制約|登録できる項目数は２０項目までです。"};
+        table(R"(
+3rd of 5  # a b c d e|a:6 c:7 # c2;p2;cmdDel # a b d e|a:6  # a b d e>a|1:6|=6|,  # delete?:c deleted
+1 of 2    # a a,2|a:6     # p0;cmdDel        # a,2|a:6      # a>a|1:6|=6|,        # delete?:a deleted
+2 of 2    # a a|a:6 # p0;cmdDel;p0;cmdDel # | # >||0|, # delete?:a deleted delete?:a deleted
+cancelled # a|a:6         # p0;!;cmdDel      # =            # a*>a|1:6|=6|a,1     # delete?:a
+typed     # a b|a:6 b:7   # p0;k=項目一覧;cmdDel # b|b:7    # b>b|1:7|=7|,        # delete?:a deleted
+none      # a|a:4         # k=a;cmdDel       # =            # a>a|1:4|=4|a,       # none
+emptied   # a|a:4         # p0;k=;cmdDel     # =            # a*>a|1:4|=4|,1      # none
+fails     # a b|a:6       # p0;jam;cmdDel;p0 # =            # a* b>a|1:6|=6|a,1   # delete?:a cantWrite
+)");
     }
+    void deleting() { act(); }
 
-    void registerLimit()
+    // The real program with its real boxes, answered as a user would, and a stand-in for xchm
+    // that notes its process id and stays open.
+    void registerPlayDeleteAndExit()
     {
-        QFETCH(int, entries);
-        QFETCH(QStringList, shown);
-        const QByteArray list = QByteArray("\"n\",1\r\n").repeated(entries);
-        Window win(list);
-        win.fs.dialogs.inputAnswers.append(QStringList {"x", "5"});
-        win.press("cmdNew");
-        QCOMPARE(boxes(win.fs.dialogs), shown);
-        QCOMPARE(win.lst().size(), 20);
-        QCOMPARE(ScratchDir::read(kList), list.left(7 * 20) + (entries < 20 ? "\"x\",5\r\n" : ""));
-    }
+        if (QGuiApplication::platformName() != "xcb")
+            QSKIP("runs on a real display only");
+        QTemporaryDir bin;
+        ScratchDir::write(bin.filePath("xchm"),
+                          "#!/bin/sh\necho $$ >>\"$0.pids\"\nexec sleep 600\n");
+        QVERIFY(QFile::setPermissions(bin.filePath("xchm"), QFile::ReadOwner | QFile::ExeOwner));
+        qputenv("PATH", bin.path().toLocal8Bit() + ':' + qgetenv("PATH"));
+        ScratchDir dir;
+        SystemClock clock;
+        ClockSeededRandom random(clock);
+        QtDialogs dialogs;
+        QtEventPump events;
+        ChmViewer help;
+        AppWindows windows;
+        Services services {dialogs, clock, random, events, windows, help};
+        windows.setServices(services);
+        QStringList answers {"腹筋", "3", "腕立て", "2"}, seen;
+        QTimer user;
+        user.callOnTimeout([&] {
+            QWidget *box = QApplication::activeModalWidget();
+            if (box)
+                seen.append(box->windowTitle());
+            if (auto *input = qobject_cast<QInputDialog *>(box))
+                input->setTextValue(answers.takeFirst()), input->accept();
+            else if (auto *message = qobject_cast<QMessageBox *>(box))
+                message->button(QMessageBox::Ok)->click();
+        });
+        user.start(10);
+        const auto press = [&](AppWindow window, const char *button) {
+            windows.loaded(window)->findChild<QAbstractButton *>(button)->click();
+        };
 
-    void registerAnswers_data()
-    {
-        QTest::addColumn<QStringList>("answers");
-        QTest::addColumn<QByteArray>("record"); // null: cancelled, nothing written
-        QTest::addColumn<QStringList>("warnings");
-        QTest::newRow("1") << QStringList {"1"} << QByteArray("\"x\",1\r\n") << QStringList {};
-        QTest::newRow("1.5") << QStringList {"1.5"} << QByteArray("\"x\",1.5\r\n")
-                             << QStringList {};
-        QTest::newRow("blanks") << QStringList {"  3"} << QByteArray("\"x\",3\r\n")
-                                << QStringList {};
-        QTest::newRow("3回") << QStringList {"3回"} << QByteArray("\"x\",3\r\n") << QStringList {};
-        QTest::newRow("asked again")
-            << QStringList {"0", "-5", "0.5", "abc", "32768", "32767"}
-            << QByteArray("\"x\",32767\r\n")
-            << QStringList {"下限値制限", "下限値制限", "下限値制限", "下限値制限", "上限値制限"};
-        QTest::newRow("cancel name")
-            << QStringList {} << QByteArray() << QStringList {"キャンセル"};
-        QTest::newRow("cancel target")
-            << QStringList {"0"} << QByteArray() << QStringList {"下限値制限", "キャンセル"};
-    }
-
-    void registerAnswers()
-    {
-        QFETCH(QStringList, answers);
-        QFETCH(QByteArray, record);
-        QFETCH(QStringList, warnings);
-        Window win(QByteArray {});
-        if (!answers.isEmpty())
-            win.fs.dialogs.inputAnswers.append(QStringLiteral("x"));
-        for (const QString &a : answers)
-            win.fs.dialogs.inputAnswers.append(a);
-        win.press("cmdNew");
-        QStringList warned;
-        for (const FakeDialogs::Shown &s : win.fs.dialogs.shown) {
-            if (s.kind == QLatin1String("message") && s.icon == MessageIcon::Warning)
-                warned.append(s.title);
-        }
-        QCOMPARE(warned, warnings);
-        QCOMPARE(ScratchDir::read(kList), record.isNull() ? QByteArray("<missing>") : record);
-        QCOMPARE(ScratchDir::read(QStringLiteral("x.txt")),
-                 QByteArray(record.isNull() ? "<missing>" : ""));
-        QCOMPARE(win.lst(), record.isNull() ? QStringList {} : QStringList {"x"});
-        QVERIFY(win.cbo().isEmpty());
-    }
-
-    void registerRefusedName_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("text");
-        const QString forbidden
-            = QStringLiteral("項目名に使えない文字（\\ / : * ? \" < > |）が含まれています。");
-        QTest::newRow("slash") << "a/b" << forbidden;
-        QTest::newRow("quote") << "a\"b" << forbidden;
-        QTest::newRow("item list") << "項目一覧"
-                                   << "項目名「項目一覧」は使えません。";
-        QTest::newRow("dots") << ".."
-                              << "項目名に . や .. は使えません。";
-        QTest::newRow("tab") << "a\tb"
-                             << "項目名に制御文字は使えません。";
-        QTest::newRow("emoji")
-            << "a😀"
-            << "項目名に使えない文字が含まれています（Shift_JISで表せない文字）。";
-        QTest::newRow("long") << QString(200, u'あ') << "項目名が長すぎます。";
-    }
-
-    void registerRefusedName()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, text);
-        Window win(QByteArray {});
-        win.fs.dialogs.inputAnswers.append(QStringList {name, "5"});
-        win.press("cmdNew");
-        QCOMPARE(boxes(win.fs.dialogs).mid(1), QStringList {"W|項目名エラー|" + text});
-        QVERIFY(ScratchDir::entries().isEmpty());
-    }
-
-    void registerDuplicate()
-    {
-        Window win("\"a\",5\r\n", {{"a.txt", rec("4")}});
-        win.fs.dialogs.inputAnswers.append(QStringList {"a", "2"});
-        win.press("cmdNew");
-        QCOMPARE(ScratchDir::read(kList), QByteArray("\"a\",5\r\n\"a\",2\r\n"));
-        QCOMPARE(ScratchDir::read(QStringLiteral("a.txt")), rec("4"));
-        QCOMPARE(win.lst(), QStringList({"a", "a"}));
-        QCOMPARE(win.cbo(), QStringList {"a"});
-        QCOMPARE(ZRVM::items.count(), 2);
-    }
-
-    void save_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("box");
-        const QString done = QStringLiteral("I|設定更新終了|a の設定を更新しました");
-        QTest::newRow("2.5") << "2.5" << QByteArray("\"a\",2\r\n\"b\",1\r\n") << done;
-        QTest::newRow("3.5") << "3.5" << QByteArray("\"a\",4\r\n\"b\",1\r\n") << done;
-        QTest::newRow("-1") << "-1" << QByteArray("\"a\",-1\r\n\"b\",1\r\n") << done;
-        QTest::newRow("empty") << "" << QByteArray("\"a\",0\r\n\"b\",1\r\n") << done;
-        QTest::newRow("-32768") << "-32768" << QByteArray("\"a\",-32768\r\n\"b\",1\r\n") << done;
-        QTest::newRow("32767.5") << "32767.5" << QByteArray("\"a\",9\r\n\"b\",1\r\n")
-                                 << "W|範囲外|指示数は-32768から32767までの数で入力して下さい";
-    }
-
-    void save()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QByteArray, file);
-        QFETCH(QString, box);
-        Window win("\"a\",9\r\n\"b\",1\r\n");
-        win.pick(0);
-        win.type("txtKaisu", typed);
-        win.press("cmdHozon");
-        QCOMPARE(boxes(win.fs.dialogs), QStringList {box});
-        QCOMPARE(ScratchDir::read(kList), file);
-    }
-
-    void saveNewName()
-    {
-        Window win("\"a\",5\r\n", {{"a.txt", rec("4")}});
-        win.pick(0);
-        win.type("txtKoumoku", QStringLiteral("b"));
-        win.press("cmdHozon");
-        QCOMPARE(ScratchDir::read(kList), QByteArray("\"b\",5\r\n"));
-        QCOMPARE(win.lst() + win.cbo(), QStringList({"a", "a"}));
-        QCOMPARE(ScratchDir::entries(), QStringList({"a.txt", kList}));
-        QCOMPARE(ScratchDir::read(QStringLiteral("a.txt")), rec("4"));
-        QCOMPARE(boxes(win.fs.dialogs), QStringList {"I|設定更新終了|b の設定を更新しました"});
-        win.choose(0);
-        QCOMPARE(win.goukei(), QStringLiteral("合計回数 ： 0"));
-    }
-
-    void nothingChosen_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<bool>("picked");
-        for (const char *b : {"cmdHozon", "cmdClear", "cmdDel"}) {
-            QTest::addRow("%s typed", b) << b << false;
-            QTest::addRow("%s emptied", b) << b << true;
-        }
-    }
-
-    void nothingChosen()
-    {
-        QFETCH(QString, button);
-        QFETCH(bool, picked);
-        Window win("\"a\",5\r\n", {{"a.txt", rec("4")}});
-        if (picked)
-            win.pick(0);
-        win.type("txtKoumoku", picked ? QString() : QStringLiteral("a"));
-        win.press(qPrintable(button));
-        QCOMPARE(boxes(win.fs.dialogs), QStringList {"I|項目未選定|先に項目を選んで下さい"});
-        QCOMPARE(ScratchDir::read(kList), QByteArray("\"a\",5\r\n"));
-        QCOMPARE(ScratchDir::read(QStringLiteral("a.txt")), rec("4"));
-    }
-
-    void clear_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("shown");
-        QTest::addColumn<QString>("goukei");
-        QTest::addColumn<QString>("cleared");
-        QTest::newRow("name on view") << 0 << 0 << "0"
-                                      << "a";
-        QTest::newRow("other on view") << 0 << 1 << "合計回数 ： 1"
-                                       << "a";
-        QTest::newRow("shared name") << 2 << 0 << "0"
-                                     << "a";
-        QTest::newRow("missing file") << 3 << 0 << "合計回数 ： 4"
-                                      << "c";
-    }
-
-    void clear()
-    {
-        QFETCH(int, row);
-        QFETCH(int, shown);
-        QFETCH(QString, goukei);
-        QFETCH(QString, cleared);
-        const QByteArray list("\"a\",1\r\n\"b\",2\r\n\"a\",3\r\n\"c\",4\r\n");
-        Window win(list, {{"a.txt", rec("4")}, {"b.txt", rec("1")}});
-        win.choose(shown);
-        win.pick(row);
-        win.press("cmdClear");
-        QCOMPARE(ScratchDir::read(cleared + ".txt"), QByteArray(""));
-        QCOMPARE(ScratchDir::read(kList), list);
-        QCOMPARE(win.goukei(), goukei);
-        QCOMPARE(win.rireki().isEmpty(), goukei == QLatin1String("0"));
-        QCOMPARE(
-            boxes(win.fs.dialogs),
-            QStringList({"WC|クリア確認|" + cleared
-                             + "のカウント数と履歴データをクリアします。よろしいですか？",
-                         "I|クリア終了|" + cleared + " のカウント数と履歴データをクリアしました"}));
-    }
-
-    void deleteThirdOfFive()
-    {
-        Window win("\"a\",1\r\n\"b\",2\r\n\"c\",3\r\n\"d\",4\r\n\"e\",5\r\n",
-                   {{"a.txt", rec("6")}, {"c.txt", rec("7")}});
-        win.choose(2);
-        win.pick(2);
-        win.press("cmdDel");
+        windows.show(AppWindow::Counting);
+        press(AppWindow::Settings, "cmdNew");
+        press(AppWindow::Settings, "cmdNew");
         QCOMPARE(ScratchDir::read(kList),
-                 QByteArray("\"a\",1\r\n\"b\",2\r\n\"d\",4\r\n\"e\",5\r\n"));
-        QCOMPARE(ScratchDir::entries(), QStringList({"a.txt", kList}));
-        QCOMPARE(win.lst(), QStringList({"a", "b", "d", "e"}));
-        QCOMPARE(win.cbo(), win.lst());
-        QCOMPARE(win.get<QComboBox>("cboKoumoku")->currentText(), QStringLiteral("a"));
-        QCOMPARE(win.goukei(), QStringLiteral("合計回数 ： 6"));
-        QCOMPARE(win.text("txtKoumoku") + win.text("txtKaisu"), QString());
-        QVERIFY(win.get<QListWidget>("lstKoumoku")->selectedItems().isEmpty());
-        QCOMPARE(boxes(win.fs.dialogs),
-                 QStringList(
-                     {"WC|クリア確認|cを削除します。よろしいですか？", "I|削除終了|削除しました"}));
-    }
-
-    void deleteSharedNameThenLast()
-    {
-        Window win("\"a\",1\r\n\"a\",2\r\n", {{"a.txt", rec("6")}});
-        win.pick(0);
-        win.press("cmdDel");
-        QCOMPARE(ScratchDir::read(QStringLiteral("a.txt")), rec("6"));
-        win.pick(0);
-        win.press("cmdDel");
-        QCOMPARE(ScratchDir::entries(), QStringList {kList});
-        QCOMPARE(ScratchDir::read(kList), QByteArray(""));
-        QVERIFY(win.lst().isEmpty() && win.cbo().isEmpty() && win.rireki().isEmpty());
-        QCOMPARE(win.goukei(), QStringLiteral("0"));
-        QCOMPARE(ZRVM::items.count(), 0);
-    }
-
-    void cancelChangesNothing_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::newRow("clear") << "cmdClear";
-        QTest::newRow("delete") << "cmdDel";
-    }
-
-    void cancelChangesNothing()
-    {
-        QFETCH(QString, button);
-        Window win("\"a\",1\r\n", {{"a.txt", rec("6")}});
-        win.pick(0);
-        win.fs.dialogs.okAnswers.enqueue(false);
-        win.press(qPrintable(button));
-        QCOMPARE(win.fs.dialogs.shown.size(), 1);
-        QCOMPARE(ScratchDir::read(kList), QByteArray("\"a\",1\r\n"));
-        QCOMPARE(ScratchDir::read(QStringLiteral("a.txt")), rec("6"));
-        QCOMPARE(win.lst(), QStringList {"a"});
-        QCOMPARE(win.rireki().size(), 1);
-    }
-
-    void editedNameTouchesOnlyTheChosenItem_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QStringList>("shown");
-        QTest::newRow("clear")
-            << "cmdClear"
-            << "b" << QStringList({"a.txt", "b.txt", kList})
-            << QStringList(
-                   {"WC|クリア確認|aのカウント数と履歴データをクリアします。よろしいですか？",
-                    "I|クリア終了|a のカウント数と履歴データをクリアしました"});
-        QTest::newRow("delete") << "cmdDel"
-                                << "項目一覧" << QStringList({"b.txt", kList})
-                                << QStringList({"WC|クリア確認|aを削除します。よろしいですか？",
-                                                "I|削除終了|削除しました"});
-    }
-
-    void editedNameTouchesOnlyTheChosenItem()
-    {
-        QFETCH(QString, button);
-        QFETCH(QString, typed);
-        QFETCH(QStringList, files);
-        QFETCH(QStringList, shown);
-        Window win("\"a\",1\r\n\"b\",2\r\n", {{"a.txt", rec("6")}, {"b.txt", rec("7")}});
-        win.pick(0);
-        win.type("txtKoumoku", typed);
-        win.press(qPrintable(button));
-        QCOMPARE(ScratchDir::entries(), files);
-        QCOMPARE(ScratchDir::read(QStringLiteral("b.txt")), rec("7"));
-        QCOMPARE(boxes(win.fs.dialogs), shown);
-    }
-
-    void failedWritesChangeNothing_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::newRow("save") << "cmdHozon";
-        QTest::newRow("clear") << "cmdClear";
-        QTest::newRow("delete") << "cmdDel";
-    }
-
-    void failedWritesChangeNothing()
-    {
-        QFETCH(QString, button);
-        Window win("\"a\",1\r\n\"b\",2\r\n", {{"a.txt", rec("6")}});
-        // A directory in place of the item list file: every rewrite of it fails, even as root.
-        QVERIFY(QFile::remove(kList) && QDir().mkdir(kList));
-        win.pick(0);
-        win.type("txtKoumoku", QStringLiteral("z"));
-        win.type("txtKaisu", QStringLiteral("8"));
-        win.press(qPrintable(button));
-        QCOMPARE(win.fs.dialogs.titles().last(), QStringLiteral("書き込みエラー"));
-        QCOMPARE(ZRVM::items.name(1) + ZRVM::items.name(2), QStringLiteral("ab"));
-        QCOMPARE(ZRVM::items.target(1), qint16(1));
-        QCOMPARE(win.lst(), QStringList({"a", "b"}));
-        QCOMPARE(ScratchDir::read(QStringLiteral("a.txt")), rec("6"));
-    }
-
-    void restartHelpAndExit()
-    {
-        Window win("\"a\",1\r\n");
-        win.press("cmdHelp");
-        win.press("cmdHelp");
-        QCOMPARE(win.fs.help.displayed, QStringList({"QvHelp.chm", "QvHelp.chm"}));
-        win.press("cmdAgain");
-        QCOMPARE(win.fs.windows.unloaded, QList<QWidget *> {win.w.get()});
-        QCOMPARE(win.fs.windows.shown, QList {AppWindow::Counting});
-        win.press("cmdEnd");
-        QCOMPARE(win.fs.help.closed, QStringList {"QvHelp.chm"});
-        QCOMPARE(win.fs.windows.ended, 1);
-        QVERIFY(win.fs.dialogs.shown.isEmpty());
+                 hex("22 95 A0 8B D8 22 2C 33 0D 0A 22 98 72 97 A7 82 C4 22 2C 32 0D 0A"));
+        press(AppWindow::Settings, "cmdAgain");
+        QVERIFY(!windows.loaded(AppWindow::Settings));
+        press(AppWindow::Counting, "cmdNext");
+        press(AppWindow::Counting, "cmdNext");
+        QWidget *settei = windows.loaded(AppWindow::Settings);
+        QVERIFY(QTest::qWaitForWindowExposed(settei));
+        auto *cbo = settei->findChild<QComboBox *>("cboKoumoku");
+        const QAbstractItemModel *rireki
+            = settei->findChild<QAbstractItemView *>("lstRireki")->model();
+        QCOMPARE(cbo->currentText() + ' ' + QString::number(rireki->rowCount()), "腹筋 1");
+        QTest::keyClick(cbo, Qt::Key_Down);
+        QCOMPARE(cbo->currentText() + ' ' + QString::number(rireki->rowCount()), "腕立て 1");
+        auto *list = settei->findChild<QListWidget *>("lstKoumoku");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(0)).center());
+        press(AppWindow::Settings, "cmdDel");
+        QCOMPARE(ScratchDir::entries(), QStringList({"腕立て.txt", kList}));
+        press(AppWindow::Settings, "cmdHelp"); // no help file: no viewer
+        ScratchDir::write("QvHelp.chm", "ITSF");
+        press(AppWindow::Settings, "cmdHelp");
+        press(AppWindow::Settings, "cmdHelp");
+        QTRY_COMPARE(ScratchDir::read(bin.filePath("xchm.pids")).count('\n'), 2);
+        const QList<QByteArray> pids = ScratchDir::read(bin.filePath("xchm.pids")).split('\n');
+        QVERIFY(::kill(pids[0].toInt(), 0) == 0 && ::kill(pids[1].toInt(), 0) == 0);
+        press(AppWindow::Settings, "cmdEnd");
+        QVERIFY(!settei->isVisible() && ::kill(pids[0].toInt(), 0) == -1
+                && ::kill(pids[1].toInt(), 0) == -1);
+        QCOMPARE(seen.join(' '),
+                 "項目無し 項目名入力 指示数入力 新規登録終了 項目名入力 指示数入力 "
+                 "新規登録終了 クリア確認 削除終了");
     }
 };
 
