@@ -1,75 +1,107 @@
+#include "appwindows.h"
 #include "codepage932.h"
 #include "fakes.h"
 #include "frmmain.h"
 #include "scratchdir.h"
 #include "uistyle.h"
+#include "zrvm.h"
 
+#include <QAbstractSlider>
 #include <QDir>
-#include <QFile>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QScrollBar>
+#include <QFileInfo>
 #include <QTest>
-#include <QToolButton>
-#include <memory>
+#include <QTimer>
 
 namespace {
 
-const QString listFile = QStringLiteral("項目一覧.txt");
+const QString listFile = "項目一覧.txt";
 // "12月31日","07時05分09秒", as the fake clock stamps every record.
-const QByteArray stamp = hex("22 31 32 8C 8E 33 31 93 FA 22 2C 22 30 37 8E 9E 30 35 95 AA 30 39 95 "
-                             "62 22 2C");
+const QByteArray stamp
+    = hex("22 31 32 8C 8E 33 31 93 FA 22 2C 22 30 37 8E 9E 30 35 95 AA 30 39 95 62 22 2C");
 
-// Items i1..iN, all with the same target.
-QByteArray itemList(int count, int target = 5)
+// "NxT": items i1..iN of target T; "name:X": the one item X; "jp": 腹筋 20 and 腕立て 15, the
+// last line end missing.
+QByteArray listBytes(const QString &spec)
 {
+    if (spec == "jp")
+        return hex("22 95 A0 8B D8 22 2C 32 30 0D 0A 22 98 72 97 A7 82 C4 22 2C 31 35");
+    if (spec.startsWith("name:"))
+        return "\"" + CodePage932::encode(spec.mid(5)).bytes + "\",5\r\n";
     QByteArray out;
-    for (int k = 1; k <= count; ++k)
-        out += "\"i" + QByteArray::number(k) + "\"," + QByteArray::number(target) + "\r\n";
+    for (int k = 1; k <= spec.section('x', 0, 0).toInt(); ++k)
+        out += "\"i" + QByteArray::number(k) + "\"," + spec.section('x', 1).toLatin1() + "\r\n";
     return out;
 }
 
-int records(const QString &item)
+QWidget *child(const QWidget &w, const QString &name)
 {
-    const QByteArray bytes = ScratchDir::read(item + ".txt");
-    return bytes == "<missing>" ? 0 : int(bytes.count("\r\n"));
+    return w.findChild<QWidget *>(name);
 }
 
-struct Counting
+// What a user sees, on one line: each box as [title] ([title:file] for a failed file, [title:?]
+// for a wrong text); →設定 when the settings window took over (unshown: the counting window
+// never showed); else cmdNext's caption, the item labels (* current, - other, ? wrong), the item
+// name, txt= and where unusual bar=, suggested=, pt=, focus=; flash=N; list+ when the list was
+// rewritten; the histories by content, the stamp as @ and line ends as ; (N× for alike ones).
+QString observe(const FakeServices &fs, frmMain &w, const QByteArray &list)
 {
-    explicit Counting(const QByteArray &list) { ScratchDir::write(listFile, list); }
-    frmMain &load()
-    {
-        w = std::make_unique<frmMain>(fs.services);
-        w->Form_Load();
-        return *w;
+    static const QHash<QString, QString> texts {
+        {"項目無し", "項目登録ボタンを押して項目を設定してください"},
+        {"確認", "回数ゼロで次へ進もうとしていますがよろしいいですか？"}};
+    QStringList out;
+    const auto unless = [&](bool usual, const QString &token) {
+        out << (usual ? QStringList() : QStringList {token});
+    };
+    const auto text = [&](const char *name) {
+        return child(w, name)->property("text").toString();
+    };
+    for (const FakeDialogs::Shown &box : fs.dialogs.shown) {
+        const QString file = box.text.contains(' ') ? ":" + box.text.section(' ', 0, 0) : "";
+        out << "[" + box.title + (texts.value(box.title, box.text) == box.text ? file : ":?") + "]";
     }
-    template<class T = QWidget> T *get(const QString &name) const
-    {
-        T *child = w->findChild<T *>(name);
-        if (!child)
-            qFatal("no control %s", qPrintable(name));
-        return child;
-    }
-    QLineEdit *txt() const { return get<QLineEdit>("txtKaisu"); }
-    QToolButton *next() const { return get<QToolButton>("cmdNext"); }
-    void clickNext() const { QTest::mouseClick(next(), Qt::LeftButton); }
-    int colorOf(int item) const
-    {
-        const QColor c
-            = get<QLabel>(QString("lblSnd(%1)").arg(item))->palette().color(QPalette::WindowText);
-        for (int i = 0; i < 16; ++i) {
-            if (UiStyle::paletteColor(i) == c)
-                return i;
+    const bool handOver = fs.windows.shown == QList {AppWindow::Settings}
+        && fs.windows.unloaded == QList<QWidget *> {&w};
+    if (!fs.windows.shown.isEmpty() || !fs.windows.unloaded.isEmpty()) {
+        out << QString(handOver ? "→設定" : "windows?") + (w.isVisible() ? "" : " unshown");
+    } else {
+        QString labels; // * current, - other, ? a wrong text or colour
+        for (int k = 1; k <= 20; ++k) {
+            const QWidget *l = child(w, QString("lblSnd(%1)").arg(k));
+            const bool named = k <= ZRVM::items.count()
+                && l->property("text") == QString("%1.").arg(k) + ZRVM::items.name(k);
+            const QColor c = l->palette().color(QPalette::WindowText);
+            if (l->isVisible())
+                labels += !named                     ? '?'
+                    : c == UiStyle::paletteColor(12) ? '*'
+                    : c == UiStyle::paletteColor(15) ? '-'
+                                                     : '?';
         }
-        return -1;
+        const QString txt = text("txtKaisu"),
+                      bar = child(w, "hsbKaisu")->property("value").toString();
+        const int pt = child(w, "lblKoumoku")->font().pointSize();
+        out << text("cmdNext") << labels << text("lblKoumoku") << "txt=" + txt;
+        unless(bar == txt, "bar=" + bar);
+        unless(text("lblKaisu") == txt, "suggested=" + text("lblKaisu"));
+        unless(pt == 65, "pt=" + QString::number(pt));
+        unless(w.focusWidget() == child(w, "cmdNext"), "focus=" + w.focusWidget()->objectName());
     }
-
-    ScratchDir dir;
-    FakeServices fs;
-    std::unique_ptr<frmMain> w;
-};
+    unless(fs.events.waits.isEmpty(), "flash=" + QString::number(fs.events.waits.size()));
+    unless(fs.events.waits == QList<int>(fs.events.waits.size(), 100), "pause not 0.1 s");
+    unless(fs.random.reseeds == fs.random.draws, "a draw without a reseed");
+    const QByteArray now = QFileInfo(listFile).isFile() ? ScratchDir::read(listFile) : "?";
+    unless(now == list, now == list + "\r\n" ? "list+" : now == "?" ? "list=?" : "list changed");
+    QMap<QByteArray, QStringList> histories; // content → files; /dev/full would read forever
+    for (const QString &name : ScratchDir::entries())
+        if (name != listFile)
+            histories[QFileInfo(name).isSymLink()
+                          ? "link"
+                          : ScratchDir::read(name).replace(stamp, "@").replace("\r\n", ";")]
+                << name;
+    for (auto h = histories.cbegin(); h != histories.cend(); ++h)
+        out << (h->size() > 1 ? QString::number(h->size()) + "×" : h->first().chopped(4) + "=")
+                + h.key();
+    return out.join(' ');
+}
 
 } // namespace
 
@@ -77,422 +109,176 @@ class TestFrmMain : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void windowAndFocusOrder();
-    void startUp_data();
-    void startUp();
-    void nameFontSize_data();
-    void nameFontSize();
-    void suggestedCount_data();
-    void suggestedCount();
-    void nextReadsTheCount_data();
-    void nextReadsTheCount();
-    void wholeRound_data();
-    void wholeRound();
-    void historyIsWrittenBeforeTheItemList();
-    void inputDuringTheFlashIsIgnored();
-    void countEntry_data();
-    void countEntry();
-    void cutLeavesTheRound_data();
-    void cutLeavesTheRound();
-    void failedWrites_data();
-    void failedWrites();
-};
-
-void TestFrmMain::windowAndFocusOrder()
-{
-    Counting c(itemList(1));
-    c.w = std::make_unique<frmMain>(c.fs.services);
-    QCOMPARE(c.w->windowTitle(), QStringLiteral("Zorvex"));
-    QCOMPARE(c.w->minimumSize(), QSize(629, 450));
-    QCOMPARE(c.w->maximumSize(), QSize(629, 450));
-    QCOMPARE(c.w->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint),
-             Qt::WindowFlags());
-    QCOMPARE(c.txt()->text(), QStringLiteral("0"));
-    QCOMPARE(c.next()->text(), QStringLiteral("次へ"));
-    QCOMPARE(c.get<QGroupBox>("Frame1")->title(), QStringLiteral("計画"));
-    QVERIFY(!c.w->findChild<QWidget *>("lblSnd(0)") && !c.w->findChild<QWidget *>("lblSnd(21)"));
-
-    QStringList order;
-    for (QWidget *f = c.txt(); order.size() < 5; f = f->nextInFocusChain()) {
-        if (f->focusPolicy() & Qt::TabFocus)
-            order << f->objectName();
-    }
-    QCOMPARE(order, (QStringList {"txtKaisu", "cmdNext", "hsbKaisu", "cmdCut", "txtKaisu"}));
-}
-
-void TestFrmMain::startUp_data()
-{
-    QTest::addColumn<int>("items"); // -1: the list cannot be read
-    QTest::addColumn<QString>("warning");
-    QTest::addColumn<QString>("caption");
-    QTest::newRow("no items") << 0 << "項目無し"
-                              << "";
-    QTest::newRow("unreadable list") << -1 << "読み込みエラー"
-                                     << "";
-    QTest::newRow("one") << 1 << ""
-                         << "終了";
-    QTest::newRow("twenty") << 20 << ""
-                            << "次へ";
-    QTest::newRow("twenty-five") << 25 << ""
-                                 << "次へ";
-}
-
-void TestFrmMain::startUp()
-{
-    QFETCH(int, items);
-    QFETCH(QString, warning);
-    QFETCH(QString, caption);
-    Counting c(itemList(qMax(items, 0)));
-    if (items < 0) {
-        QVERIFY(QFile::remove(listFile));
-        QVERIFY(QDir().mkdir(listFile));
-    }
-    frmMain &w = c.load();
-    if (!warning.isEmpty()) {
-        QCOMPARE(c.fs.dialogs.titles(), QStringList {warning});
-        if (items == 0)
-            QCOMPARE(c.fs.dialogs.shown[0].text,
-                     QStringLiteral("項目登録ボタンを押して項目を設定してください"));
-        QCOMPARE(c.fs.dialogs.shown[0].icon, MessageIcon::Warning);
-        QCOMPARE(c.fs.windows.shown, QList<AppWindow> {AppWindow::Settings});
-        QCOMPARE(c.fs.windows.unloaded, QList<QWidget *> {&w});
-        QVERIFY(!w.isVisible());
-        QCOMPARE(ScratchDir::entries(), QStringList {listFile});
-        return;
-    }
-    QVERIFY(c.fs.dialogs.shown.isEmpty());
-    QVERIFY(w.isVisible());
-    QCOMPARE(c.next()->text(), caption);
-    for (int k = 1; k <= 20; ++k) {
-        const QLabel *label = c.get<QLabel>(QString("lblSnd(%1)").arg(k));
-        QCOMPARE(label->isVisible(), k <= items);
-        if (k <= items) {
-            QCOMPARE(label->text(), QString("%1.i%1").arg(k));
-            QCOMPARE(c.colorOf(k), k == 1 ? 12 : 15);
-        }
-    }
-    QCOMPARE(c.get<QLabel>("lblKoumoku")->text(), QStringLiteral("i1"));
-    QCOMPARE(c.txt()->text(), c.get<QLabel>("lblKaisu")->text());
-    QCOMPARE(w.focusWidget(), c.next());
-}
-
-void TestFrmMain::nameFontSize_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<qreal>("points");
-    QTest::newRow("empty") << "" << 16.0;
-    QTest::newRow("5") << "腕立て伏せ" << 65.0;
-    QTest::newRow("6") << "腕立て伏せ2" << 48.0;
-    QTest::newRow("8") << "abcdefgh" << 48.0;
-    QTest::newRow("9") << "abcdefghi" << 36.0;
-    QTest::newRow("10") << "abcdefghij" << 36.0;
-    QTest::newRow("11") << "abcdefghijk" << 28.0;
-    QTest::newRow("14") << "abcdefghijklmn" << 28.0;
-    QTest::newRow("15") << "abcdefghijklmno" << 22.0;
-    QTest::newRow("18") << "abcdefghijklmnopqr" << 22.0;
-    QTest::newRow("19") << "abcdefghijklmnopqrs" << 16.0;
-}
-
-void TestFrmMain::nameFontSize()
-{
-    QFETCH(QString, name);
-    QFETCH(qreal, points);
-    Counting c("\"" + CodePage932::encode(name).bytes + "\",5\r\n");
-    c.load();
-    QCOMPARE(c.get<QLabel>("lblKoumoku")->font().pointSizeF(), points);
-}
-
-void TestFrmMain::suggestedCount_data()
-{
-    QTest::addColumn<int>("target");
-    QTest::addColumn<float>("fraction");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("1, high draw") << 1 << 0.99999994f << "1";
-    QTest::newRow("1, low draw") << 1 << 0.0f << "1";
-    QTest::newRow("10, high draw") << 10 << 0.99f << "10";
-    QTest::newRow("10, middle") << 10 << 0.55f << "6";
-    QTest::newRow("zero target") << 0 << 0.7f << "1";
-    QTest::newRow("negative target") << -5 << 0.5f << "-2";
-    QTest::newRow("above the bar") << 30000 << 0.5f << "15001";
-}
-
-void TestFrmMain::suggestedCount()
-{
-    QFETCH(int, target);
-    QFETCH(float, fraction);
-    QFETCH(QString, shown);
-    Counting c(itemList(2, target));
-    c.fs.random.fractions.enqueue(fraction);
-    c.load();
-    QCOMPARE(c.get<QLabel>("lblKaisu")->text(), shown);
-    QCOMPARE(c.txt()->text(), shown);
-    QCOMPARE(c.fs.random.reseeds, 1);
-    c.clickNext();
-    QCOMPARE(ScratchDir::read("i1.txt"), stamp + shown.toLatin1() + "\r\n");
-    QCOMPARE(c.fs.random.reseeds, 2);
-    QCOMPARE(c.fs.random.draws, 2);
-}
-
-void TestFrmMain::nextReadsTheCount_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("answer");
-    QTest::addColumn<bool>("asked");
-    QTest::addColumn<QByteArray>("recorded"); // empty: nothing recorded
-    QTest::newRow("empty, cancel") << "" << false << true << QByteArray();
-    QTest::newRow("0, OK") << "0" << true << true << QByteArray("0");
-    QTest::newRow("0.5, OK") << "0.5" << true << true << QByteArray("0.5");
-    QTest::newRow("1.5") << "1.5" << true << false << QByteArray("1.5");
-    QTest::newRow("12abc") << "12abc" << true << false << QByteArray("12");
-    QTest::newRow("abc12, cancel") << "abc12" << false << true << QByteArray();
-    QTest::newRow("-3, OK") << "-3" << true << true << QByteArray("-3");
-}
-
-void TestFrmMain::nextReadsTheCount()
-{
-    QFETCH(QString, typed);
-    QFETCH(bool, answer);
-    QFETCH(bool, asked);
-    QFETCH(QByteArray, recorded);
-    Counting c(itemList(2));
-    frmMain &w = c.load();
-    c.txt()->setText(typed);
-    c.fs.dialogs.okAnswers.enqueue(answer);
-    c.clickNext();
-
-    QCOMPARE(c.fs.dialogs.shown.size(), asked ? 1 : 0);
-    if (asked) {
-        const FakeDialogs::Shown &box = c.fs.dialogs.shown[0];
-        QCOMPARE(box.text, QStringLiteral("回数ゼロで次へ進もうとしていますがよろしいいですか？"));
-        QCOMPARE(box.title, QStringLiteral("確認"));
-        QCOMPARE(box.icon, MessageIcon::Warning);
-        QCOMPARE(box.buttons, MessageButtons::OkCancel);
-    }
-    if (recorded.isEmpty()) {
-        QCOMPARE(ScratchDir::entries(), QStringList {listFile});
-        QCOMPARE(c.colorOf(1), 12);
-        QCOMPARE(c.next()->text(), QStringLiteral("次へ"));
-        QCOMPARE(c.txt()->text(), typed);
-        QCOMPARE(w.focusWidget(), c.txt());
-        QVERIFY(c.fs.events.waits.isEmpty());
-    } else {
-        QCOMPARE(ScratchDir::read("i1.txt"), stamp + recorded + "\r\n");
-        QCOMPARE(c.colorOf(1), 15);
-        QCOMPARE(c.colorOf(2), 12);
-    }
-}
-
-void TestFrmMain::wholeRound_data()
-{
-    QTest::addColumn<int>("items");
-    QTest::addColumn<QStringList>("captions"); // before each Next
-    QTest::newRow("one") << 1 << QStringList {"終了"};
-    QTest::newRow("two") << 2 << QStringList {"次へ", "終わり"};
-    QTest::newRow("three") << 3 << QStringList {"次へ", "次へ", "終わり"};
-    QStringList twenty(19, "次へ");
-    twenty << "終わり";
-    QTest::newRow("twenty-five, round of twenty") << 25 << twenty;
-}
-
-void TestFrmMain::wholeRound()
-{
-    QFETCH(int, items);
-    QFETCH(QStringList, captions);
-    Counting c(itemList(items));
-    for (int k = 1; k <= items; ++k)
-        ScratchDir::write(QString("i%1.txt").arg(k), "\"d\",\"t\",1\r\n");
-    frmMain &w = c.load();
-    for (const QString &caption : captions) {
-        QCOMPARE(c.next()->text(), caption);
-        QVERIFY(c.fs.windows.unloaded.isEmpty());
-        c.clickNext();
-    }
-    QCOMPARE(c.fs.windows.unloaded, QList<QWidget *> {&w});
-    QCOMPARE(c.fs.windows.shown, QList<AppWindow> {AppWindow::Settings});
-    QCOMPARE(c.fs.events.waits.size(), captions.size() - 1);
-    for (int k = 1; k <= items; ++k)
-        QCOMPARE(records(QString("i%1").arg(k)), k <= 20 ? 2 : 1);
-    QCOMPARE(ScratchDir::read(listFile), itemList(items));
-}
-
-namespace {
-
-// Notes what the item list file holds at the moment a history record is stamped.
-class ObservingClock final : public Clock
-{
-public:
-    QDate currentDate() const override
+    // First of all: the flash colour index lives for the whole run of this program.
+    void flashColoursStepAcrossRounds()
     {
-        listAtStamp = ScratchDir::read(listFile);
-        return clock.currentDate();
+        ScratchDir dir;
+        FakeServices fs;
+        ScratchDir::write(listFile, listBytes("5x3"));
+        QList<QColor> flashes, expected; // as painted on bare background left of txtKaisu
+        for (int i : {0, 1, 2, 3, 5, 6, 9, 10, 12, 13, 14, 15, 1, 2, 3, 4})
+            expected << UiStyle::paletteColor(i);
+        for (int round = 1; round <= 4; ++round) {
+            frmMain w(fs.services);
+            w.Form_Load();
+            fs.events.duringDispatch = [&] {
+                flashes << w.grab().toImage().pixelColor(200, 360);
+            };
+            for (int k = 1; k <= 5; ++k)
+                QTest::mouseClick(child(w, "cmdNext"), Qt::LeftButton);
+            QCOMPARE(w.palette().color(QPalette::Window), w.palette().color(QPalette::Button));
+        }
+        QCOMPARE(flashes, expected);
     }
-    QTime currentTime() const override { return clock.currentTime(); }
-    qint64 monotonicMs() const override { return clock.monotonicMs(); }
 
-    explicit ObservingClock(FakeClock &clock)
-        : clock(clock)
-    { }
-    FakeClock &clock; // the one the fake event pump advances
-    mutable QByteArray listAtStamp;
+    void scenario_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("seen");
+        const auto row = [](const QString &list, const QString &script, const QString &seen) {
+            QTest::newRow(qUtf8Printable(list + ": " + script.left(40))) << list << script << seen;
+        };
+        // Start-up, and the name's font size by its length in characters.
+        row("", "", "[項目無し] →設定 unshown");
+        row("2x5", "break:項目一覧.txt |", "[読み込みエラー:項目一覧.txt] →設定 unshown list=?");
+        row("1x5", "", "終了 * i1 txt=1");
+        row("20x5", "draw:0.5 |", "次へ *------------------- i1 txt=3");
+        row("25x5", "", "次へ *------------------- i1 txt=1");
+        row("name:", "", "終了 *  txt=1 pt=16");
+        row("name:腕立て伏せ", "", "終了 * 腕立て伏せ txt=1");
+        row("name:腕立て伏せ2", "", "終了 * 腕立て伏せ2 txt=1 pt=48");
+        row("name:abcdefgh", "", "終了 * abcdefgh txt=1 pt=48");
+        row("name:abcdefghi", "", "終了 * abcdefghi txt=1 pt=36");
+        row("name:abcdefghij", "", "終了 * abcdefghij txt=1 pt=36");
+        row("name:abcdefghijk", "", "終了 * abcdefghijk txt=1 pt=28");
+        row("name:abcdefghijklmn", "", "終了 * abcdefghijklmn txt=1 pt=28");
+        row("name:abcdefghijklmno", "", "終了 * abcdefghijklmno txt=1 pt=22");
+        row("name:abcdefghijklmnopqr", "", "終了 * abcdefghijklmnopqr txt=1 pt=22");
+        row("name:abcdefghijklmnopqrs", "", "終了 * abcdefghijklmnopqrs txt=1 pt=16");
+        // The suggested count floor(target × draw + 1), as shown and as recorded.
+        row("2x1", "draw:0.99999994 | next", "終わり -* i2 txt=1 flash=1 i1=@1;");
+        row("2x10", "draw:0.55 |", "次へ *- i1 txt=6");
+        row("2x0", "draw:0.7 |", "次へ *- i1 txt=1");
+        row("2x-5", "draw:0.5 |", "次へ *- i1 txt=-2 bar=0");
+        row("2x30000", "draw:0.5 | next", "終わり -* i2 txt=1 flash=1 i1=@15001;");
+        // The count as typed; below 1 it is confirmed first.
+        row("2x5", "type: cancel next type:abc12 cancel next",
+            "[確認] [確認] 次へ *- i1 txt=abc12 bar=1 suggested=1 focus=txtKaisu");
+        row("3x5", "type:0.5 next type:0 next",
+            "[確認] [確認] 終わり --* i3 txt=1 flash=2 i1=@0.5; i2=@0;");
+        row("3x5", "type:1.5 next type:12abc next", "終わり --* i3 txt=1 flash=2 i1=@1.5; i2=@12;");
+        // Rounds: every item passed gets exactly one more record; no flash after the last.
+        row("1x5", "next", "→設定 i1=@1;");
+        QString old;
+        for (int k = 1; k <= 25; ++k)
+            old += QString("old:i%1 ").arg(k);
+        row("2x5", "old:i1 old:i2 | next next", "→設定 flash=1 2×x;@1;");
+        row("25x5", old + "| " + QString("next ").repeated(20), "→設定 flash=19 5×x; 20×x;@1;");
+        row("3x5", "cut", "→設定");
+        row("3x5", "next cut", "→設定 flash=1 i1=@1;");
+        row("2x5", "meddle next", "終わり -* i2 txt=1 flash=1 i1=@1;");
+        // Count entry: keys that run Next, and the scroll bar replacing a typed count.
+        row("2x100", "draw:0.5 | type:15", "次へ *- i1 txt=15 bar=51 suggested=51");
+        row("4x100", "draw:0.5 | type:15 enter type:16 key:Space type:17 key:Return",
+            "終わり ---* i4 txt=1 flash=3 i1=@15; i2=@16; i3=@17;");
+        row("2x100", "draw:0.5 | type:15 arrow", "次へ *- i1 txt=52 suggested=51");
+        // Writes: the history first, then the list; a failed history write keeps the item.
+        row("jp", "type:7 next", "終わり -* 腕立て txt=1 flash=1 list+ 腹筋=@7;");
+        row("jp", "break:腹筋.txt | type:7 next",
+            "[書き込みエラー:腹筋.txt] 次へ *- 腹筋 txt=7 bar=1 suggested=1 腹筋=link");
+        row("jp", "type:7 break:項目一覧.txt next",
+            "[書き込みエラー:項目一覧.txt] 終わり -* 腕立て txt=1 flash=1 list=? 腹筋=@7;");
+    }
+    // Steps before | run before the window loads. draw:F queues a draw; old:ITEM gives ITEM an
+    // old record x; break:FILE makes FILE unwritable (the list a folder, a history /dev/full);
+    // type:T; cancel answers the next box; next and cut click; enter in txtKaisu; key:K on
+    // cmdNext; arrow steps hsbKaisu up; meddle clicks, Enters, cuts and closes during the flash.
+    void scenario()
+    {
+        QFETCH(QString, list);
+        QFETCH(QString, script);
+        QFETCH(QString, seen);
+        ScratchDir dir;
+        FakeServices fs;
+        ScratchDir::write(listFile, listBytes(list));
+        frmMain w(fs.services);
+        QWidget *txt = child(w, "txtKaisu"), *next = child(w, "cmdNext");
+        bool closed = false;
+        QHash<QString, std::function<void(const QString &)>> act;
+        const auto on = [&](const char *verb, std::function<void(const QString &)> f) {
+            act[verb] = f;
+        };
+        const auto run = [&](const QString &steps) {
+            for (const QString &step : steps.split(' ', Qt::SkipEmptyParts))
+                act.value(step.section(':', 0, 0))(step.section(':', 1));
+        };
+        on("draw", [&](const QString &f) { fs.random.fractions.enqueue(f.toFloat()); });
+        on("old", [&](const QString &item) { ScratchDir::write(item + ".txt", "x\r\n"); });
+        on("break", [&](const QString &f) {
+            QVERIFY(f == listFile ? QFile::remove(f) && QDir().mkdir(f)
+                                  : QFile::link("/dev/full", f));
+        });
+        on("type",
+           [&](const QString &t) { txt->setProperty("text", ""), QTest::keyClicks(txt, t); });
+        on("cancel", [&](auto) { fs.dialogs.okAnswers.enqueue(false); });
+        on("next", [&](auto) { QTest::mouseClick(next, Qt::LeftButton); });
+        on("cut", [&](auto) { QTest::mouseClick(child(w, "cmdCut"), Qt::LeftButton); });
+        on("enter", [&](auto) { QTest::keyClick(txt, Qt::Key_Return); });
+        on("key", [&](const QString &k) { QTest::keyClick(next, QKeySequence(k)[0].key()); });
+        on("arrow", [&](auto) {
+            w.findChild<QAbstractSlider *>()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        });
+        on("meddle", [&](auto) {
+            fs.events.duringDispatch = [&] {
+                run("next enter cut"), closed = w.close();
+            };
+        });
+        run(script.section('|', 0, -2));
+        w.Form_Load();
+        run(script.section('|', -1));
+        QVERIFY(!closed);
+        QCOMPARE(observe(fs, w, listBytes(list)), seen);
+    }
+
+    // The real windows on a real display, driven with key and mouse events: a fixed size, the
+    // focus order, a round whose hand-over does not end the program, and its settings window's
+    // close box that does.
+    void realRound()
+    {
+        ScratchDir dir;
+        ScratchDir::write(listFile, listBytes("2x1"));
+        FakeServices fs; // its dialogs, help and draws
+        SystemClock clock;
+        QtEventPump events;
+        AppWindows windows;
+        Services services {fs.dialogs, clock, fs.random, events, windows, fs.help};
+        windows.setServices(services);
+        windows.show(AppWindow::Counting);
+        QWidget *counting = windows.loaded(AppWindow::Counting);
+        QVERIFY(counting && QTest::qWaitForWindowExposed(counting));
+        QVERIFY(counting->minimumSize() == QSize(629, 450)
+                && counting->maximumSize() == QSize(629, 450));
+        QVERIFY(child(*counting, "txtKaisu")->y() < child(*counting, "hsbKaisu")->y()
+                && child(*counting, "lblSnd(1)")->y() < child(*counting, "lblSnd(20)")->y());
+        QStringList order;
+        for (int i = 0; i < 5; ++i, QTest::keyClick(counting->focusWidget(), Qt::Key_Tab))
+            order << counting->focusWidget()->objectName();
+        QCOMPARE(order, (QStringList {"cmdNext", "hsbKaisu", "cmdCut", "txtKaisu", "cmdNext"}));
+        QTest::mouseClick(child(*counting, "cmdNext"), Qt::LeftButton);
+        QTest::keyClicks(child(*counting, "txtKaisu"), "5\r"); // after the suggested 1
+        QWidget *settings = windows.loaded(AppWindow::Settings);
+        QVERIFY(!windows.loaded(AppWindow::Counting) && settings && settings->isVisible());
+        bool closedByUs = false; // stays false when the program had already ended
+        QTimer::singleShot(0, settings,
+                           [&] { closedByUs = settings->isVisible() && settings->close(); });
+        QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(1); });
+        QVERIFY(QCoreApplication::exec() == 0 && closedByUs);
+        QCOMPARE(ScratchDir::read("i1.txt").mid(stamp.size())
+                     + ScratchDir::read("i2.txt").mid(stamp.size()),
+                 QByteArray("1\r\n15\r\n"));
+    }
 };
-
-} // namespace
-
-void TestFrmMain::historyIsWrittenBeforeTheItemList()
-{
-    // 腹筋 target 20, 腕立て target 15, the last line without its line end.
-    const QByteArray list
-        = hex("22 95 A0 8B D8 22 2C 32 30 0D 0A 22 98 72 97 A7 82 C4 22 2C 31 35");
-    Counting c(list);
-    ObservingClock clock(c.fs.clock);
-    Services services {c.fs.dialogs, clock, c.fs.random, c.fs.events, c.fs.windows, c.fs.help};
-    c.fs.random.fractions.enqueue(0.5f);
-    frmMain w(services);
-    w.Form_Load();
-    QTest::mouseClick(w.findChild<QToolButton *>("cmdNext"), Qt::LeftButton);
-    QCOMPARE(clock.listAtStamp, list);
-    QCOMPARE(ScratchDir::read(listFile), list + "\r\n");
-    QCOMPARE(ScratchDir::read(QStringLiteral("腹筋.txt")), stamp + "11\r\n");
-}
-
-void TestFrmMain::inputDuringTheFlashIsIgnored()
-{
-    Counting c(itemList(2));
-    frmMain &w = c.load();
-    bool closed = true;
-    c.fs.events.duringDispatch = [&] {
-        c.clickNext();
-        QTest::keyClick(c.txt(), Qt::Key_Return);
-        QTest::mouseClick(c.get<QAbstractButton>("cmdCut"), Qt::LeftButton);
-        closed = w.close();
-    };
-    c.clickNext();
-    QVERIFY(!closed);
-    QVERIFY(w.isVisible());
-    QVERIFY(c.fs.dialogs.shown.isEmpty());
-    QVERIFY(c.fs.windows.shown.isEmpty() && c.fs.windows.unloaded.isEmpty());
-    QCOMPARE(records("i1"), 1);
-    QCOMPARE(records("i2"), 0);
-    QCOMPARE(c.colorOf(2), 12);
-}
-
-void TestFrmMain::countEntry_data()
-{
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<QString>("textBefore"); // after the action, before Next
-    QTest::addColumn<QByteArray>("recorded");
-    QTest::newRow("Enter in the text box") << "enter"
-                                           << "15" << QByteArray("15");
-    QTest::newRow("Space on Next") << "space"
-                                   << "15" << QByteArray("15");
-    QTest::newRow("Return on Next") << "return"
-                                    << "15" << QByteArray("15");
-    QTest::newRow("keypad Enter on Next") << "keypad"
-                                          << "15" << QByteArray("15");
-    QTest::newRow("arrow") << "arrow"
-                           << "52" << QByteArray("52");
-    QTest::newRow("track") << "track"
-                           << "41" << QByteArray("41");
-    QTest::newRow("thumb") << "thumb"
-                           << "70" << QByteArray("70");
-}
-
-void TestFrmMain::countEntry()
-{
-    QFETCH(QString, action);
-    QFETCH(QString, textBefore);
-    QFETCH(QByteArray, recorded);
-    Counting c(itemList(2, 100));
-    c.fs.random.fractions.enqueue(0.5f);
-    c.load();
-    auto *bar = c.get<QScrollBar>("hsbKaisu");
-    QCOMPARE(bar->value(), 51);
-    c.txt()->selectAll();
-    QTest::keyClicks(c.txt(), "15");
-    QCOMPARE(bar->value(), 51);
-    if (action == "arrow")
-        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    else if (action == "track")
-        bar->triggerAction(QAbstractSlider::SliderPageStepSub);
-    else if (action == "thumb") {
-        bar->setSliderDown(true);
-        bar->setSliderPosition(70);
-        QCOMPARE(c.txt()->text(), textBefore);
-        bar->setSliderDown(false);
-    }
-    QCOMPARE(c.txt()->text(), textBefore);
-
-    if (action == "enter")
-        QTest::keyClick(c.txt(), Qt::Key_Return);
-    else if (action == "space")
-        QTest::keyClick(c.next(), Qt::Key_Space);
-    else if (action == "return")
-        QTest::keyClick(c.next(), Qt::Key_Return);
-    else if (action == "keypad")
-        QTest::keyClick(c.next(), Qt::Key_Enter, Qt::KeypadModifier);
-    else
-        c.clickNext();
-    QCOMPARE(ScratchDir::read("i1.txt"), stamp + recorded + "\r\n");
-    QCOMPARE(c.colorOf(2), 12);
-}
-
-void TestFrmMain::cutLeavesTheRound_data()
-{
-    QTest::addColumn<int>("nexts");
-    QTest::newRow("before any Next") << 0;
-    QTest::newRow("after one Next") << 1;
-}
-
-void TestFrmMain::cutLeavesTheRound()
-{
-    QFETCH(int, nexts);
-    Counting c(itemList(3));
-    frmMain &w = c.load();
-    for (int i = 0; i < nexts; ++i)
-        c.clickNext();
-    QTest::mouseClick(c.get<QAbstractButton>("cmdCut"), Qt::LeftButton);
-    QCOMPARE(c.fs.windows.unloaded, QList<QWidget *> {&w});
-    QCOMPARE(c.fs.windows.shown, QList<AppWindow> {AppWindow::Settings});
-    QVERIFY(c.fs.dialogs.shown.isEmpty());
-    QCOMPARE(records("i1"), nexts);
-    QCOMPARE(records("i2") + records("i3"), 0);
-}
-
-void TestFrmMain::failedWrites_data()
-{
-    QTest::addColumn<QString>("failing");
-    QTest::addColumn<bool>("advances");
-    QTest::newRow("history") << "i1.txt" << false;
-    QTest::newRow("item list") << listFile << true;
-}
-
-void TestFrmMain::failedWrites()
-{
-    QFETCH(QString, failing);
-    QFETCH(bool, advances);
-    Counting c(itemList(2));
-    c.load();
-    if (failing == listFile) {
-        QVERIFY(QFile::remove(listFile));
-        QVERIFY(QDir().mkdir(listFile));
-    } else {
-        QVERIFY(QFile::link("/dev/full", failing));
-    }
-    c.txt()->setText("7");
-    c.clickNext();
-    QCOMPARE(c.fs.dialogs.titles(), QStringList {"書き込みエラー"});
-    QVERIFY(c.fs.dialogs.shown[0].text.startsWith(failing));
-    QCOMPARE(c.colorOf(advances ? 2 : 1), 12);
-    QVERIFY(c.fs.windows.shown.isEmpty());
-    if (advances) {
-        QCOMPARE(ScratchDir::read("i1.txt"), stamp + "7\r\n");
-    } else {
-        QCOMPARE(c.txt()->text(), QStringLiteral("7"));
-        QCOMPARE(c.next()->text(), QStringLiteral("次へ"));
-        QVERIFY(c.fs.events.waits.isEmpty());
-        QCOMPARE(ScratchDir::read(listFile), itemList(2));
-    }
-}
 
 QTEST_MAIN(TestFrmMain)
 #include "tst_frmmain.moc"
