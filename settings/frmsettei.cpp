@@ -411,8 +411,11 @@ void frmSettei::cmdNew_Click()
         ZRVM::items.replaceAll(std::move(items));
         warn(FailureTexts::readText(loaded), FailureTexts::readTitle());
     }
-    inform(ZRVM::items.name(ZRVM::items.count()) + QStringLiteral(" の設定を新規登録しました"),
-           QStringLiteral("新規登録終了"));
+    // The lists still follow the file, but a history file that could not be written is a failed
+    // write, and no completion message may follow one.
+    if (ensured.ok())
+        inform(ZRVM::items.name(ZRVM::items.count()) + QStringLiteral(" の設定を新規登録しました"),
+               QStringLiteral("新規登録終了"));
 }
 
 void frmSettei::cmdHozon_Click()

@@ -280,6 +280,7 @@ tab           #       # ?a\tb;cmdNew   # =           # >|||,                # co
 emoji         #       # ?a😀;cmdNew    # =           # >|||,                # notSjis
 long          #       # ?あ^200;cmdNew # =           # >|||,                # tooLong
 asked again # # ?x;?0;?-5;?0.5;?abc;?32768;?32767;cmdNew # x,32767|x: # x[]>|||, # low^4 high added:x
+no history    #       # jam=x.txt;?x;?5;cmdNew # x,5 # x[]>|||, # cantWrite:x.txt
 )");
     }
     void registering() { act(); }
