@@ -150,6 +150,7 @@ void frmMain::createControls()
     m_hsbKaisu->setPageStep(10);
     m_hsbKaisu->setFocusPolicy(Qt::StrongFocus);
     keepButtonFace(m_hsbKaisu);
+    m_hsbKaisu->installEventFilter(this);
     connect(m_hsbKaisu, &QScrollBar::valueChanged, this, &frmMain::hsbKaisu_Change);
     connect(m_hsbKaisu, &QScrollBar::sliderMoved, this, &frmMain::hsbKaisu_Scroll);
 
@@ -373,6 +374,14 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             txtKaisu_KeyPress(keyAscii);
         // The key goes on to the text box unchanged.
         return false;
+    }
+    if (watched == m_hsbKaisu && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
+        // The toolkit's horizontal scroll bars step down on Right and up on Left; the count
+        // goes up to the right, as the arrows on the bar show.
+        m_hsbKaisu->triggerAction(key->key() == Qt::Key_Right
+                                      ? QAbstractSlider::SliderSingleStepAdd
+                                      : QAbstractSlider::SliderSingleStepSub);
+        return true;
     }
     if (watched == m_cmdNext && enter) {
         // Space is the toolkit's own; Enter activates the focused button as well.

@@ -6,7 +6,6 @@
 #include "uistyle.h"
 #include "zrvm.h"
 
-#include <QAbstractSlider>
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
@@ -182,7 +181,8 @@ private Q_SLOTS:
         row("2x100", "draw:0.5 | type:15", "次へ *- i1 txt=15 bar=51 suggested=51");
         row("4x100", "draw:0.5 | type:15 enter type:16 key:Space type:17 key:Return",
             "終わり ---* i4 txt=1 flash=3 i1=@15; i2=@16; i3=@17;");
-        row("2x100", "draw:0.5 | type:15 arrow", "次へ *- i1 txt=52 suggested=51");
+        row("2x100", "draw:0.5 | type:15 bar:Right bar:Right bar:Left",
+            "次へ *- i1 txt=52 suggested=51");
         // Writes: the history first, then the list; a failed history write keeps the item.
         row("jp", "type:7 next", "終わり -* 腕立て txt=1 flash=1 list+ 腹筋=@7;");
         row("jp", "break:腹筋.txt | type:7 next",
@@ -193,7 +193,7 @@ private Q_SLOTS:
     // Steps before | run before the window loads. draw:F queues a draw; old:ITEM gives ITEM an
     // old record x; break:FILE makes FILE unwritable (the list a folder, a history /dev/full);
     // type:T; cancel answers the next box; next and cut click; enter in txtKaisu; key:K on
-    // cmdNext; arrow steps hsbKaisu up; meddle clicks, Enters, cuts and closes during the flash.
+    // cmdNext; bar:K on hsbKaisu; meddle clicks, Enters, cuts and closes during the flash.
     void scenario()
     {
         QFETCH(QString, list);
@@ -226,8 +226,8 @@ private Q_SLOTS:
         on("cut", [&](auto) { QTest::mouseClick(child(w, "cmdCut"), Qt::LeftButton); });
         on("enter", [&](auto) { QTest::keyClick(txt, Qt::Key_Return); });
         on("key", [&](const QString &k) { QTest::keyClick(next, QKeySequence(k)[0].key()); });
-        on("arrow", [&](auto) {
-            w.findChild<QAbstractSlider *>()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        on("bar", [&](const QString &k) {
+            QTest::keyClick(child(w, "hsbKaisu"), QKeySequence(k)[0].key());
         });
         on("meddle", [&](auto) {
             fs.events.duringDispatch = [&] {
