@@ -21,6 +21,17 @@ bool isCarriedByte(QChar c)
     return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF;
 }
 
+// The codec trades 1A, 1C and 7F among themselves in both directions; text with them takes the
+// slow paths, which keep ASCII as it is.
+bool hasTradedAscii(QByteArrayView bytes)
+{
+    return bytes.contains('\x1a') || bytes.contains('\x1c') || bytes.contains('\x7f');
+}
+bool hasTradedAscii(QStringView text)
+{
+    return text.contains(QChar(0x1A)) || text.contains(QChar(0x1C)) || text.contains(QChar(0x7F));
+}
+
 bool endsInsideCharacter(QByteArrayView bytes)
 {
     qsizetype i = 0;
@@ -85,7 +96,7 @@ Decoded decode(QByteArrayView bytes)
     out.text = decoder.decode(bytes);
     // The codec swallows a lead byte at the very end without reporting an error.
     // Some unassigned pairs (EC 74) come back as a substitute without an error being flagged.
-    if (decoder.hasError() || endsInsideCharacter(bytes)
+    if (decoder.hasError() || endsInsideCharacter(bytes) || hasTradedAscii(bytes)
         || out.text.contains(QChar::ReplacementCharacter) || out.text.contains(QChar(0x1A)))
         decodeCharacterwise(bytes, out);
     return out;
@@ -102,7 +113,7 @@ Encoded encode(QStringView text)
             break;
         }
     }
-    if (!hasCarried) {
+    if (!hasCarried && !hasTradedAscii(text)) {
         out.bytes = encoder.encode(text);
         if (!encoder.hasError())
             return out;
@@ -116,7 +127,7 @@ Encoded encode(QStringView text)
             out.bytes.append(char(c.unicode() - kCarriedByteBase));
             continue;
         }
-        // As decoding reads them: on its own the codec writes U+007F as 1C.
+        // As decoding reads them.
         if (c.unicode() < 0x80) {
             out.bytes.append(char(c.unicode()));
             continue;

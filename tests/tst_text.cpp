@@ -33,8 +33,9 @@ void TestText::codePage_data()
         << hex("81 81 81") << QString("＝") + QChar(0xDC81) << QList<qsizetype> {2};
     QTest::newRow("unassigned pair")
         << hex("EC 74") << QChar(0xDCEC) + QString("t") << QList<qsizetype> {0};
-    QTest::newRow("lead then DEL")
-        << hex("81 7F") << QChar(0xDC81) + QString("\x7f") << QList<qsizetype> {0};
+    QTest::newRow("1A 1C 7F") << hex("1A 1C 7F 81 7F")
+                              << QString("\x1a\x1c\x7f") + QChar(0xDC81) + QString("\x7f")
+                              << QList<qsizetype> {3};
     QTest::newRow("lead then blank")
         << hex("81 20") << QChar(0xDC81) + QString(" ") << QList<qsizetype> {0};
 }
