@@ -72,12 +72,14 @@ void decodeCharacterwise(QByteArrayView bytes, CodePage932::Decoded &out)
         // stands for.
         const bool bad = ch.size() != 1 || ch[0] == QChar(0x1A)
             || ch[0] == QChar::ReplacementCharacter || isLeadByte(b) != (len == 2);
-        // Only the first byte is carried: the next one may be a character of its own (EC 74 is
-        // no character, but 74 is "t"), and a carried byte below 0x80 would not encode back.
+        // A byte below 0x80 after the lead is a character of its own (EC 74 is no character,
+        // but 74 is "t"); a carried byte there would not encode back.
         if (bad) {
-            out.badByteOffsets.append(i);
-            out.text.append(QChar(char16_t(kCarriedByteBase + b)));
-            len = 1;
+            len = len == 2 && uchar(bytes[i + 1]) < 0x80 ? 1 : len;
+            for (qsizetype k = 0; k < len; ++k) {
+                out.badByteOffsets.append(i + k);
+                out.text.append(QChar(char16_t(kCarriedByteBase + uchar(bytes[i + k]))));
+            }
         } else {
             out.text.append(ch);
         }

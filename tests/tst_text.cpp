@@ -36,6 +36,9 @@ void TestText::codePage_data()
     QTest::newRow("1A 1C 7F") << hex("1A 1C 7F 81 7F")
                               << QString("\x1a\x1c\x7f") + QChar(0xDC81) + QString("\x7f")
                               << QList<qsizetype> {3};
+    QTest::newRow("unassigned pair, then pair")
+        << hex("EE EE F6") << QString(QChar(0xDCEE)) + QChar(0xDCEE) + QChar(0xDCF6)
+        << QList<qsizetype> {0, 1, 2};
     QTest::newRow("lead then blank")
         << hex("81 20") << QChar(0xDC81) + QString(" ") << QList<qsizetype> {0};
 }
