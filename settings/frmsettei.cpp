@@ -321,6 +321,13 @@ bool frmSettei::warn(const QString &text, const QString &title)
     return m_services.dialogs.message(this, text, title, MessageIcon::Warning);
 }
 
+bool frmSettei::confirm(const QString &text)
+{
+    // Clearing and deleting share one title.
+    return m_services.dialogs.message(this, text, QStringLiteral("クリア確認"),
+                                      MessageIcon::Warning, MessageButtons::OkCancel);
+}
+
 void frmSettei::inform(const QString &text, const QString &title)
 {
     m_services.dialogs.message(this, text, title, MessageIcon::Information);
@@ -453,9 +460,7 @@ void frmSettei::cmdClear_Click()
         return;
     // The history emptied is always that of the chosen item, whatever the name box holds now.
     const QString name = ZRVM::items.name(i);
-    if (!m_services.dialogs.message(
-            this, name + QStringLiteral("のカウント数と履歴データをクリアします。よろしいですか？"),
-            QStringLiteral("クリア確認"), MessageIcon::Warning, MessageButtons::OkCancel))
+    if (!confirm(name + QStringLiteral("のカウント数と履歴データをクリアします。よろしいですか？")))
         return;
 
     IoStatus status = ItemList::save(ZRVM::items);
@@ -480,9 +485,7 @@ void frmSettei::cmdDel_Click()
         return;
     // Taken from the table: a name typed into the box must never decide which file goes.
     const QString deleted = ZRVM::items.name(i);
-    if (!m_services.dialogs.message(
-            this, deleted + QStringLiteral("を削除します。よろしいですか？"),
-            QStringLiteral("クリア確認"), MessageIcon::Warning, MessageButtons::OkCancel))
+    if (!confirm(deleted + QStringLiteral("を削除します。よろしいですか？")))
         return;
 
     const IoStatus saved = ItemList::save(ZRVM::items, i);

@@ -44,6 +44,7 @@ private:
     QString askTarget();
     bool warn(const QString &text, const QString &title);
     void inform(const QString &text, const QString &title);
+    bool confirm(const QString &text);
 
     Services &m_services;
     QString m_helpPath;

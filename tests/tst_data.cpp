@@ -233,6 +233,14 @@ void TestData::codePage_data()
                                 << QList<qsizetype> {1};
     QTest::newRow("lead byte at end")
         << hex("81 81 81") << QString("＝") + QChar(0xDC81) << QList<qsizetype> {2};
+    QTest::newRow("unassigned pair")
+        << hex("EC 74") << QChar(0xDCEC) + QString("t") << QList<qsizetype> {0};
+    QTest::newRow("1A 1C 7F") << hex("1A 1C 7F 81 7F")
+                              << QString("\x1a\x1c\x7f") + QChar(0xDC81) + QString("\x7f")
+                              << QList<qsizetype> {3};
+    QTest::newRow("unassigned pair, then pair")
+        << hex("EE EE F6") << QString(QChar(0xDCEE)) + QChar(0xDCEE) + QChar(0xDCF6)
+        << QList<qsizetype> {0, 1, 2};
     QTest::newRow("lead then blank")
         << hex("81 20") << QChar(0xDC81) + QString(" ") << QList<qsizetype> {0};
 }
