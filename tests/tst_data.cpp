@@ -99,19 +99,18 @@ void TestData::itemListFiles_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("items");
+    // clang-format off
     QTest::newRow("blank lines") << QByteArray("\r\n\"a\",1\r\n\r\n  \r\n\"b\",2\r\n") << "a:1|b:2";
     QTest::newRow("one and three fields") << QByteArray("\"a\"\r\n\"b\",2,9\r\n") << "a:0|b:2";
     QTest::newRow("not a number") << QByteArray("\"a\",xyz\r\n") << "a:0";
-    QTest::newRow("out of range") << QByteArray("\"a\",40000\r\n\"b\",-40000\r\n")
-                                  << "a:32767|b:-32768";
+    QTest::newRow("out of range") << QByteArray("\"a\",40000\r\n\"b\",-40000\r\n") << "a:32767|b:-32768";
     QTest::newRow("fractions") << QByteArray("\"a\",2.5\r\n\"b\",3.5\r\n") << "a:2|b:4";
     QTest::newRow("LF only, no final end") << QByteArray("\"a\",1\n\"b\",2") << "a:1|b:2";
-    QTest::newRow("comma, blanks, twice")
-        << QByteArray("\" a,b \",1\r\n\" a,b \",2\r\n") << " a,b :1| a,b :2";
+    QTest::newRow("comma, blanks, twice") << QByteArray("\" a,b \",1\r\n\" a,b \",2\r\n") << " a,b :1| a,b :2";
     QTest::newRow("unquoted; after quote") << QByteArray(" a b ,3\r\n\"c\"x,4\r\n") << "a b :3|c:4";
     QTest::newRow("unclosed quote") << QByteArray("\"a,3\r\n\"b\",2\r\n") << "a,3:0|b:2";
-    QTest::newRow("NUL byte") << QByteArray("\"a\0b\",1\r\n", 9)
-                              << QString::fromLatin1("a\0b:1", 5);
+    QTest::newRow("NUL byte") << QByteArray("\"a\0b\",1\r\n", 9) << QString::fromLatin1("a\0b:1", 5);
+    // clang-format on
     QByteArray many;
     QStringList manyItems;
     for (int i = 1; i <= 25; ++i) {
@@ -227,22 +226,18 @@ void TestData::codePage_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QList<qsizetype>>("bad");
-    QTest::newRow("wave dash") << hex("81 60") << QString(QChar(0xFF5E)) << QList<qsizetype> {};
-    QTest::newRow("kanji, kana") << hex("95 A0 8B D8 83 58 B1") << "腹筋スｱ" << QList<qsizetype> {};
-    QTest::newRow("stray byte") << hex("41 FF 42") << QString("A") + QChar(0xDCFF) + "B"
-                                << QList<qsizetype> {1};
-    QTest::newRow("lead byte at end")
-        << hex("81 81 81") << QString("＝") + QChar(0xDC81) << QList<qsizetype> {2};
-    QTest::newRow("unassigned pair")
-        << hex("EC 74") << QChar(0xDCEC) + QString("t") << QList<qsizetype> {0};
-    QTest::newRow("1A 1C 7F") << hex("1A 1C 7F 81 7F")
-                              << QString("\x1a\x1c\x7f") + QChar(0xDC81) + QString("\x7f")
-                              << QList<qsizetype> {3};
-    QTest::newRow("unassigned pair, then pair")
-        << hex("EE EE F6") << QString(QChar(0xDCEE)) + QChar(0xDCEE) + QChar(0xDCF6)
-        << QList<qsizetype> {0, 1, 2};
-    QTest::newRow("lead then blank")
-        << hex("81 20") << QChar(0xDC81) + QString(" ") << QList<qsizetype> {0};
+    using Bad = QList<qsizetype>;
+    const QChar c81(0xDC81), cEE(0xDCEE);
+    // clang-format off
+    QTest::newRow("wave dash") << hex("81 60") << QString(QChar(0xFF5E)) << Bad {};
+    QTest::newRow("kanji, kana") << hex("95 A0 8B D8 83 58 B1") << "腹筋スｱ" << Bad {};
+    QTest::newRow("stray byte") << hex("41 FF 42") << QString("A") + QChar(0xDCFF) + "B" << Bad {1};
+    QTest::newRow("lead byte at end") << hex("81 81 81") << QString("＝") + c81 << Bad {2};
+    QTest::newRow("unassigned pair") << hex("EC 74") << QChar(0xDCEC) + QString("t") << Bad {0};
+    QTest::newRow("1A 1C 7F") << hex("1A 1C 7F 81 7F") << QString("\x1a\x1c\x7f") + c81 + "\x7f" << Bad {3};
+    QTest::newRow("pair, then pair") << hex("EE EE F6") << QString(cEE) + cEE + QChar(0xDCF6) << Bad {0, 1, 2};
+    QTest::newRow("lead then blank") << hex("81 20") << c81 + QString(" ") << Bad {0};
+    // clang-format on
 }
 
 void TestData::codePage()
@@ -272,13 +267,10 @@ void TestData::numbers()
         QCOMPARE(Numeric::roundHalfEven(in), out);
     QCOMPARE(Numeric::toInt16(40000) + Numeric::toInt16(-40000) + Numeric::toInt16(std::nan("")),
              -1);
-    const QList<QPair<double, QString>> written {{25, "25"},
-                                                 {-0.0, "0"},
-                                                 {-3, "-3"},
-                                                 {100000, "100000"},
-                                                 {2.5, "2.5"},
-                                                 {0.5, "0.5"},
-                                                 {1e21, "1000000000000000000000"}};
+    // clang-format off
+    const QList<QPair<double, QString>> written {{25, "25"}, {-0.0, "0"}, {-3, "-3"}, {100000, "100000"},
+                                                 {2.5, "2.5"}, {0.5, "0.5"}, {1e21, "1000000000000000000000"}};
+    // clang-format on
     for (const auto &[value, text] : written)
         QCOMPARE(Numeric::format(value), text);
     // Whatever is written reads back as the same number, never in exponent form.
@@ -290,26 +282,18 @@ void TestData::nameCheck_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<NameProblem>("problem");
+    using P = NameProblem;
+    // clang-format off
     const QList<QPair<QString, NameProblem>> rows {
-        {"腹筋 ", NameProblem::None},
-        {" 腕立て,速め", NameProblem::None},
-        {"項目一覧.txt", NameProblem::None},
-        {"", NameProblem::Empty},
-        {"a/b", NameProblem::PathSeparator},
-        {"..\\x", NameProblem::PathSeparator},
-        {"a\tb", NameProblem::ControlCharacter},
-        {QString::fromLatin1("a\0", 2), NameProblem::ControlCharacter},
-        {"\u0085", NameProblem::ControlCharacter},
-        {".", NameProblem::DotName},
-        {"..", NameProblem::DotName},
-        {"項目一覧", NameProblem::ItemListName},
-        {"腹筋😀", NameProblem::NotInCodePage},
-        {"𠮷野家", NameProblem::NotInCodePage},
-        {QString(251, u'a'), NameProblem::None},
-        {QString(252, u'a'), NameProblem::TooLong},
+        {"腹筋 ", P::None}, {" 腕立て,速め", P::None}, {"項目一覧.txt", P::None}, {"", P::Empty},
+        {"a/b", P::PathSeparator}, {"..\\x", P::PathSeparator}, {"a\tb", P::ControlCharacter},
+        {QString::fromLatin1("a\0", 2), P::ControlCharacter}, {"\u0085", P::ControlCharacter},
+        {".", P::DotName}, {"..", P::DotName}, {"項目一覧", P::ItemListName},
+        {"腹筋😀", P::NotInCodePage}, {"𠮷野家", P::NotInCodePage},
+        {QString(251, u'a'), P::None}, {QString(252, u'a'), P::TooLong},
         // Two bytes each in code page 932, three on a UTF-8 file system.
-        {QString(83, u'腹'), NameProblem::None},
-        {QString(84, u'腹'), NameProblem::TooLong}};
+        {QString(83, u'腹'), P::None}, {QString(84, u'腹'), P::TooLong}};
+    // clang-format on
     for (const auto &[name, problem] : rows)
         QTest::newRow(qPrintable(name.left(12))) << name << problem;
     for (QChar c : QString(":*?\"<>|"))
