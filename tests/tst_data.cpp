@@ -325,7 +325,7 @@ void TestData::platform()
     QtEventPump pump;
     bool ran = false;
     QMetaObject::invokeMethod(
-        qApp, [&] { ran = true; }, Qt::QueuedConnection);
+        QCoreApplication::instance(), [&] { ran = true; }, Qt::QueuedConnection);
     pump.dispatchFor(20);
     QVERIFY(ran);
 
