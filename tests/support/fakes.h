@@ -9,12 +9,9 @@
 #include "windowmanager.h"
 
 #include <QDateTime>
-#include <QList>
 #include <QQueue>
 #include <QStringList>
 #include <functional>
-
-class QWidget;
 
 // Message and input boxes that answer from a script and remember what they were asked.
 class FakeDialogs final : public Dialogs
@@ -29,44 +26,72 @@ public:
         MessageButtons buttons = MessageButtons::Ok;
     };
 
-    bool message(QWidget *parent, const QString &text, const QString &title, MessageIcon icon,
-                 MessageButtons buttons) override;
-    QString input(QWidget *parent, const QString &prompt, const QString &title) override;
+    bool message(QWidget *, const QString &text, const QString &title, MessageIcon icon,
+                 MessageButtons buttons) override
+    {
+        record({"message", text, title, icon, buttons});
+        // An OK-only box is always OK; otherwise the next scripted answer, OK when none is left.
+        return buttons == MessageButtons::Ok || okAnswers.isEmpty() || okAnswers.dequeue();
+    }
+    QString input(QWidget *, const QString &prompt, const QString &title) override
+    {
+        record({"input", prompt, title, MessageIcon::Information, MessageButtons::OkCancel});
+        return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue(); // none left: Cancel
+    }
+    QStringList titles() const
+    {
+        QStringList out;
+        for (const Shown &s : shown)
+            out << s.title;
+        return out;
+    }
 
-    // Answers for OK/Cancel boxes, in order; when none is left the answer is OK.
     QQueue<bool> okAnswers;
-    // Answers for input boxes, in order; when none is left the answer is Cancel (empty).
     QQueue<QString> inputAnswers;
     // Runs while a box is open, as a user would act on the windows behind it.
     std::function<void(const Shown &)> onShow;
-
     QList<Shown> shown;
-    QStringList titles() const;
+
+private:
+    void record(const Shown &s)
+    {
+        shown << s;
+        if (onShow)
+            onShow(s);
+    }
 };
 
 // A clock that only moves when told to.
 class FakeClock final : public Clock
 {
 public:
-    QDate currentDate() const override;
-    QTime currentTime() const override;
+    QDate currentDate() const override
+    {
+        const QDate d = now.date();
+        // Moves on between the two readings of a record's stamp when a test asks for it.
+        const_cast<FakeClock *>(this)->now = now.addMSecs(msAfterDateReading);
+        return d;
+    }
+    QTime currentTime() const override { return now.time(); }
     qint64 monotonicMs() const override { return monotonic; }
 
     QDateTime now {QDate(2026, 12, 31), QTime(7, 5, 9)};
     qint64 monotonic = 1000;
-    // Advanced by this much after every reading of the date, to test the two separate readings.
     int msAfterDateReading = 0;
-    mutable int dateReadings = 0;
 };
 
-// Hands out scripted fractions; counts reseeds.
+// Hands out scripted fractions (0 when none is left) and counts reseeds and draws.
 class FakeRandom final : public RandomSource
 {
 public:
     void reseedFromClock() override { ++reseeds; }
-    float nextFraction() override;
+    float nextFraction() override
+    {
+        ++draws;
+        return fractions.isEmpty() ? 0.0f : fractions.dequeue();
+    }
 
-    QQueue<float> fractions; // when empty: 0.0
+    QQueue<float> fractions;
     int reseeds = 0;
     int draws = 0;
 };
@@ -78,7 +103,13 @@ public:
     explicit FakeEventPump(FakeClock &clock)
         : m_clock(clock)
     { }
-    void dispatchFor(int ms) override;
+    void dispatchFor(int ms) override
+    {
+        waits << ms;
+        if (duringDispatch)
+            duringDispatch();
+        m_clock.monotonic += ms;
+    }
 
     std::function<void()> duringDispatch;
     QList<int> waits;
@@ -91,8 +122,8 @@ private:
 class FakeWindows final : public WindowManager
 {
 public:
-    void show(AppWindow which) override { shown.append(which); }
-    void unload(QWidget *window) override { unloaded.append(window); }
+    void show(AppWindow which) override { shown << which; }
+    void unload(QWidget *window) override { unloaded << window; }
     void endProgram() override { ++ended; }
 
     QList<AppWindow> shown;
@@ -103,8 +134,8 @@ public:
 class FakeHelp final : public HelpViewer
 {
 public:
-    void displayTopic(QWidget *, const QString &helpFile) override { displayed.append(helpFile); }
-    void closeAll(QWidget *, const QString &helpFile) override { closed.append(helpFile); }
+    void displayTopic(QWidget *, const QString &helpFile) override { displayed << helpFile; }
+    void closeAll(QWidget *, const QString &helpFile) override { closed << helpFile; }
 
     QStringList displayed;
     QStringList closed;

@@ -1,25 +1,43 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 // A fresh empty current directory for one test; the previous one comes back afterwards.
 class ScratchDir
 {
 public:
-    ScratchDir();
-    ~ScratchDir();
+    ScratchDir()
+        : m_previous(QDir::currentPath())
+    {
+        QDir::setCurrent(m_dir.path());
+    }
+    ~ScratchDir() { QDir::setCurrent(m_previous); }
     ScratchDir(const ScratchDir &) = delete;
     ScratchDir &operator=(const ScratchDir &) = delete;
 
     QString path() const { return m_dir.path(); }
 
-    static void write(const QString &fileName, const QByteArray &bytes);
-    static QByteArray read(const QString &fileName);
-    static bool exists(const QString &fileName);
-    // Names of the files in the current directory, sorted.
-    static QStringList entries();
+    static void write(const QString &fileName, const QByteArray &bytes)
+    {
+        QFile file(fileName);
+        QVERIFY2(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(),
+                 qPrintable(fileName));
+    }
+    static QByteArray read(const QString &fileName)
+    {
+        QFile file(fileName);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    static bool exists(const QString &fileName) { return QFileInfo::exists(fileName); }
+    // Everything in the current directory, hidden files included, sorted by name.
+    static QStringList entries()
+    {
+        return QDir::current().entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    }
 
 private:
     QTemporaryDir m_dir;
@@ -27,4 +45,7 @@ private:
 };
 
 // Bytes from hex written with spaces: hex("22 95 A0").
-QByteArray hex(const char *spaced);
+inline QByteArray hex(const char *spaced)
+{
+    return QByteArray::fromHex(spaced);
+}
