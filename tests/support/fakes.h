@@ -38,13 +38,6 @@ public:
         record({"input", prompt, title, MessageIcon::Information, MessageButtons::OkCancel});
         return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue(); // none left: Cancel
     }
-    QStringList titles() const
-    {
-        QStringList out;
-        for (const Shown &s : shown)
-            out << s.title;
-        return out;
-    }
 
     QQueue<bool> okAnswers;
     QQueue<QString> inputAnswers;
