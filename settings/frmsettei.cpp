@@ -311,7 +311,7 @@ void frmSettei::ShowHistory()
     if (m_selectedItem >= 1 && m_selectedItem <= ZRVM::items.count())
         status = History::scan(ZRVM::items.name(m_selectedItem), addRecord);
     if (!status.ok())
-        warn(FailureTexts::readText(status), FailureTexts::readTitle());
+        readFailed(status);
     m_rireki->setStringList(lines);
     lblGoukei->setText(QStringLiteral("合計回数 ： ") + QString::number(qint64(total)));
 }
@@ -319,6 +319,16 @@ void frmSettei::ShowHistory()
 bool frmSettei::warn(const QString &text, const QString &title)
 {
     return m_services.dialogs.message(this, text, title, MessageIcon::Warning);
+}
+
+void frmSettei::writeFailed(const IoStatus &status)
+{
+    warn(FailureTexts::writeText(status), FailureTexts::writeTitle());
+}
+
+void frmSettei::readFailed(const IoStatus &status)
+{
+    warn(FailureTexts::readText(status), FailureTexts::readTitle());
 }
 
 bool frmSettei::confirm(const QString &text)
@@ -401,13 +411,13 @@ void frmSettei::cmdNew_Click()
 
     const IoStatus appended = ItemList::append(name, target);
     if (!appended.ok()) {
-        warn(FailureTexts::writeText(appended), FailureTexts::writeTitle());
+        writeFailed(appended);
         return;
     }
     // The item is registered now; its history file is created by the first set at the latest.
     const IoStatus ensured = History::ensure(name);
     if (!ensured.ok())
-        warn(FailureTexts::writeText(ensured), FailureTexts::writeTitle());
+        writeFailed(ensured);
 
     lstKoumoku->addItem(name);
     const IoStatus loaded = ZRVM::LoadItemList();
@@ -416,7 +426,7 @@ void frmSettei::cmdNew_Click()
         QList<Item> items = ZRVM::items.items();
         items.append(Item {name, Numeric::toInt16(target)});
         ZRVM::items.replaceAll(std::move(items));
-        warn(FailureTexts::readText(loaded), FailureTexts::readTitle());
+        readFailed(loaded);
     }
     // The lists still follow the file, but a history file that could not be written is a failed
     // write, and no completion message may follow one.
@@ -447,7 +457,7 @@ void frmSettei::cmdHozon_Click()
     const IoStatus saved = ItemList::save(ZRVM::items);
     if (!saved.ok()) {
         ZRVM::items.setItem(i, oldName, oldTarget);
-        warn(FailureTexts::writeText(saved), FailureTexts::writeTitle());
+        writeFailed(saved);
         return;
     }
     inform(name + QStringLiteral(" の設定を更新しました"), QStringLiteral("設定更新終了"));
@@ -467,7 +477,7 @@ void frmSettei::cmdClear_Click()
     if (status.ok())
         status = History::clear(name);
     if (!status.ok()) {
-        warn(FailureTexts::writeText(status), FailureTexts::writeTitle());
+        writeFailed(status);
         return;
     }
     if (cboKoumoku->currentText() == name) {
@@ -490,7 +500,7 @@ void frmSettei::cmdDel_Click()
 
     const IoStatus saved = ItemList::save(ZRVM::items, i);
     if (!saved.ok()) {
-        warn(FailureTexts::writeText(saved), FailureTexts::writeTitle());
+        writeFailed(saved);
         return;
     }
     const IoStatus loaded = ZRVM::LoadItemList();
@@ -499,7 +509,7 @@ void frmSettei::cmdDel_Click()
         QList<Item> items = ZRVM::items.items();
         items.removeAt(i - 1);
         ZRVM::items.replaceAll(std::move(items));
-        warn(FailureTexts::readText(loaded), FailureTexts::readTitle());
+        readFailed(loaded);
     }
     bool stillNamed = false;
     for (const Item &item : ZRVM::items.items())

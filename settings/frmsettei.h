@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class IoStatus;
 struct Services;
 class QComboBox;
 class QLabel;
@@ -45,6 +46,8 @@ private:
     bool warn(const QString &text, const QString &title);
     void inform(const QString &text, const QString &title);
     bool confirm(const QString &text);
+    void writeFailed(const IoStatus &status);
+    void readFailed(const IoStatus &status);
 
     Services &m_services;
     QString m_helpPath;
