@@ -69,16 +69,7 @@ if [ "${1:-}" = "--inside-display" ]; then
 fi
 
 "$root/scripts/package.sh"
-tools=(desktop-file-utils xvfb xauth xdotool imagemagick)
-missing=()
-for p in "${tools[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
-fi
+"$root/scripts/setup.sh" desktop-file-utils xvfb xauth xdotool imagemagick
 
 if dpkg-query -W -f='${Status}' zorvex 2>/dev/null | grep -q 'install ok installed'; then
     fail "zorvex is installed already; remove it first (apt-get remove zorvex)"

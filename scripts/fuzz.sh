@@ -10,16 +10,7 @@ seconds=${ZORVEX_FUZZ_SECONDS:-30}
 targets=(itemlist history numeric namecheck)
 
 "$root/scripts/setup.sh"
-missing=()
-for p in clang libclang-rt-14-dev; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/setup.sh" clang libclang-rt-14-dev
 
 cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DZORVEX_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null

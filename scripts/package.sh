@@ -6,19 +6,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir="$root/build-package"
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev dpkg-dev file)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
-fi
+"$root/scripts/setup.sh" cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
+    dpkg-dev file
 
 # The package installs under /usr; the desktop entry and its launcher name each other by that
 # path. Warnings stay warnings here, so a newer compiler cannot stop a package build.

@@ -65,11 +65,6 @@ fi
 
 build=$(realpath -m "${1:-$root/build}")
 "$root/scripts/setup.sh"
-if ! dpkg-query -W -f='${Status}' xdotool 2>/dev/null | grep -q 'install ok installed'; then
-    sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends xdotool
-fi
+"$root/scripts/setup.sh" xdotool
 "$root/scripts/build.sh" "$build" -DBUILD_TESTING=OFF
 exec "$root/scripts/with-xvfb.sh" "$0" --inside-display "$build"

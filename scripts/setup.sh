@@ -1,8 +1,10 @@
 #!/bin/bash
-# Installs the Debian packages Zorvex needs to build, run and test, when any is missing.
+# Installs the Debian packages Zorvex needs to build, run and test, when any is missing; given
+# package names, installs those instead.
 set -euo pipefail
 
-packages=(
+packages=("$@")
+[ ${#packages[@]} -gt 0 ] || packages=(
     cmake ninja-build g++ pkg-config git
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-ipafont-gothic
