@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QScopeGuard>
 
 AppWindows::AppWindows()
 {
@@ -22,6 +23,15 @@ AppWindows::~AppWindows()
 void AppWindows::show(AppWindow which)
 {
     Q_ASSERT(m_services);
+    // A load handler may open a message box, whose own event loop must not end the program
+    // while the window being shown is not visible yet.
+    ++m_showing;
+    const auto done = qScopeGuard([this] {
+        if (--m_showing == 0 && m_quitCheckDeferred) {
+            m_quitCheckDeferred = false;
+            scheduleQuitCheck();
+        }
+    });
     if (which == AppWindow::Counting) {
         if (!m_main) {
             m_main = new frmMain(*m_services);
@@ -101,6 +111,10 @@ void AppWindows::scheduleQuitCheck()
 void AppWindows::quitIfNoWindow()
 {
     m_quitCheckPending = false;
+    if (m_showing > 0) {
+        m_quitCheckDeferred = true;
+        return;
+    }
     const bool open = (m_main && m_main->isVisible()) || (m_settei && m_settei->isVisible());
     if (!open)
         QCoreApplication::quit();

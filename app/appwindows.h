@@ -39,4 +39,6 @@ private:
     QPointer<frmMain> m_main;
     QPointer<frmSettei> m_settei;
     bool m_quitCheckPending = false;
+    int m_showing = 0;
+    bool m_quitCheckDeferred = false;
 };

@@ -196,7 +196,17 @@ private Q_SLOTS:
         QTest::keyClicks(counting->findChild<QWidget *>("txtKaisu"), "5\r"); // 15: after the 1
         QVERIFY((settei = windows.loaded(AppWindow::Settings)));
         bool closed = false; // stays false when the program had already ended
-        QTimer::singleShot(0, settei, [&] { closed = settei->isVisible() && settei->close(); });
+        QTimer::singleShot(0, settei, [&] { // a new round from an emptied list: 項目無し, settings
+            ScratchDir::write(listFile, "");
+            fs.dialogs.onShow = [](auto &) {
+                QCoreApplication::processEvents();
+            }; // a box's own loop
+            QTest::mouseClick(settei->findChild<QWidget *>("cmdAgain"), Qt::LeftButton);
+            QTimer::singleShot(0, qApp, [&] {
+                settei = windows.loaded(AppWindow::Settings);
+                closed = settei && settei->isVisible() && settei->close();
+            });
+        });
         QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(1); });
         QVERIFY(QCoreApplication::exec() == 0 && closed);
         QCOMPARE(ScratchDir::read("i1.txt") + ScratchDir::read("i2.txt"),
