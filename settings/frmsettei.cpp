@@ -170,6 +170,9 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
     cboKoumoku->setEditable(true);
     // Typing in the box only changes its text; it never adds an entry.
     cboKoumoku->setInsertPolicy(QComboBox::NoInsert);
+    // Nor does Enter choose the entry that matches the typed text, or a completion.
+    cboKoumoku->setCompleter(nullptr);
+    cboKoumoku->lineEdit()->installEventFilter(this);
     cboKoumoku->setFont(small);
     cboKoumoku->setToolTip(QStringLiteral("各項目の実績履歴を表示します"));
 
@@ -227,6 +230,16 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
     connect(cmdAgain, &QToolButton::clicked, this, &frmSettei::cmdAgain_Click);
     connect(cmdHelp, &QToolButton::clicked, this, &frmSettei::cmdHelp_Click);
     connect(cmdEnd, &QToolButton::clicked, this, &frmSettei::cmdEnd_Click);
+}
+
+bool frmSettei::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == cboKoumoku->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmSettei::showEvent(QShowEvent *event)

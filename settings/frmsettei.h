@@ -23,6 +23,7 @@ public:
     void Form_Load();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:

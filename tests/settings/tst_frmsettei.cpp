@@ -268,6 +268,9 @@ private Q_SLOTS:
         QCOMPARE(cbo->currentText() + QString::number(rireki->rowCount()), "腹筋1");
         QTest::keyClick(cbo, Qt::Key_Down);
         QCOMPARE(cbo->currentText() + QString::number(rireki->rowCount()), "腕立て1");
+        cbo->lineEdit()->setText("腹筋"); // typing chooses nothing, Enter neither
+        QTest::keyClick(cbo->lineEdit(), Qt::Key_Return);
+        QCOMPARE(cbo->currentIndex(), 1);
         QTest::keyClick(settei->findChild<QListWidget *>("lstKoumoku"), Qt::Key_Down);
         press(AppWindow::Settings, "cmdDel");
         QCOMPARE(ScratchDir::entries(), QStringList({"xchm", "腕立て.txt", kList}));
