@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 namespace {
 
@@ -19,6 +20,10 @@ bool isTrailByte(uchar b)
 bool isCarriedByte(QChar c)
 {
     return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF;
+}
+bool hasCarriedByte(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), isCarriedByte);
 }
 
 // The codec trades 1A, 1C and 7F among themselves in both directions; text with them takes the
@@ -108,14 +113,7 @@ Encoded encode(QStringView text)
 {
     Encoded out;
     QStringEncoder encoder(kCodecName, QStringConverter::Flag::Stateless);
-    bool hasCarried = false;
-    for (QChar c : text) {
-        if (isCarriedByte(c)) {
-            hasCarried = true;
-            break;
-        }
-    }
-    if (!hasCarried && !hasTradedAscii(text)) {
+    if (!hasCarriedByte(text) && !hasTradedAscii(text)) {
         out.bytes = encoder.encode(text);
         if (!encoder.hasError())
             return out;
@@ -151,11 +149,7 @@ Encoded encode(QStringView text)
 
 bool canEncode(QStringView text)
 {
-    for (QChar c : text) {
-        if (isCarriedByte(c))
-            return false;
-    }
-    return encode(text).ok();
+    return !hasCarriedByte(text) && encode(text).ok();
 }
 
 } // namespace CodePage932
