@@ -344,11 +344,17 @@ void frmSettei::readFailed(const IoStatus &status)
     warn(FailureTexts::readText(status), FailureTexts::readTitle());
 }
 
-bool frmSettei::confirm(const QString &text)
+int frmSettei::confirmChosen(const QString &question)
 {
-    // Clearing and deleting share one title.
-    return m_services.dialogs.message(this, text, QStringLiteral("クリア確認"),
-                                      MessageIcon::Warning, MessageButtons::OkCancel);
+    const int i = chosenItem();
+    // The item is named from the table: whatever the name box holds now never decides which
+    // history is emptied or which file goes. Clearing and deleting share one title.
+    if (i == 0
+        || !m_services.dialogs.message(this, ZRVM::items.name(i) + question,
+                                       QStringLiteral("クリア確認"), MessageIcon::Warning,
+                                       MessageButtons::OkCancel))
+        return 0;
+    return i;
 }
 
 void frmSettei::inform(const QString &text, const QString &title)
@@ -478,13 +484,11 @@ void frmSettei::cmdHozon_Click()
 
 void frmSettei::cmdClear_Click()
 {
-    const int i = chosenItem();
+    const int i
+        = confirmChosen(QStringLiteral("のカウント数と履歴データをクリアします。よろしいですか？"));
     if (i == 0)
         return;
-    // The history emptied is always that of the chosen item, whatever the name box holds now.
     const QString name = ZRVM::items.name(i);
-    if (!confirm(name + QStringLiteral("のカウント数と履歴データをクリアします。よろしいですか？")))
-        return;
 
     IoStatus status = ItemList::save(ZRVM::items);
     if (status.ok())
@@ -503,13 +507,10 @@ void frmSettei::cmdClear_Click()
 
 void frmSettei::cmdDel_Click()
 {
-    const int i = chosenItem();
+    const int i = confirmChosen(QStringLiteral("を削除します。よろしいですか？"));
     if (i == 0)
         return;
-    // Taken from the table: a name typed into the box must never decide which file goes.
     const QString deleted = ZRVM::items.name(i);
-    if (!confirm(deleted + QStringLiteral("を削除します。よろしいですか？")))
-        return;
 
     const IoStatus saved = ItemList::save(ZRVM::items, i);
     if (!saved.ok()) {

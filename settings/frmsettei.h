@@ -46,7 +46,8 @@ private:
     QString askTarget();
     bool warn(const QString &text, const QString &title);
     void inform(const QString &text, const QString &title);
-    bool confirm(const QString &text);
+    // The chosen item after the user confirmed "<its name><question>", or 0.
+    int confirmChosen(const QString &question);
     void writeFailed(const IoStatus &status);
     void readFailed(const IoStatus &status);
 
