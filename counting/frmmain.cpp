@@ -214,7 +214,7 @@ void frmMain::Form_Load()
     if (!loaded.ok()) {
         // Nothing stale from an earlier load may stand in for the list that could not be read.
         ZRVM::items.replaceAll({});
-        m_services.dialogs.message(this, FailureTexts::readText(loaded), FailureTexts::readTitle(),
+        m_services.dialogs.message(this, FailureTexts::text(loaded), FailureTexts::title(loaded),
                                    MessageIcon::Warning);
         m_services.windows.show(AppWindow::Settings);
         m_services.windows.unload(this);
@@ -296,8 +296,8 @@ void frmMain::cmdNext_Click()
         = History::appendSetRecord(ZRVM::items.name(k), count, m_services.clock);
     if (!recorded.ok()) {
         // Nothing was recorded, so the user stays on this item with the count as typed.
-        m_services.dialogs.message(this, FailureTexts::writeText(recorded),
-                                   FailureTexts::writeTitle(), MessageIcon::Warning);
+        m_services.dialogs.message(this, FailureTexts::text(recorded),
+                                   FailureTexts::title(recorded), MessageIcon::Warning);
         return;
     }
     if (k == last - 1)
@@ -306,7 +306,7 @@ void frmMain::cmdNext_Click()
     if (!saved.ok()) {
         // The set is already in its history file and the old list on disk is intact, so the
         // round goes on after telling the user.
-        m_services.dialogs.message(this, FailureTexts::writeText(saved), FailureTexts::writeTitle(),
+        m_services.dialogs.message(this, FailureTexts::text(saved), FailureTexts::title(saved),
                                    MessageIcon::Warning);
     }
 

@@ -11,10 +11,11 @@
 
 namespace {
 
-IoStatus unusableName(const QString &itemName)
+IoStatus unusableName(const QString &itemName, IoAction action = IoAction::Write)
 {
     return IoStatus::failure(History::fileName(itemName),
-                             QStringLiteral("not a plain file name in the current directory"));
+                             QStringLiteral("not a plain file name in the current directory"),
+                             action, IoProblem::UnusableName);
 }
 
 void visitRecords(QByteArrayView bytes, const History::RecordVisitor &visit)
@@ -80,7 +81,7 @@ ReadResult read(const QString &itemName)
 {
     ReadResult result;
     if (!isSafeHistoryName(itemName)) {
-        result.status = unusableName(itemName);
+        result.status = unusableName(itemName, IoAction::Read);
         return result;
     }
     TextFile::ReadResult file = TextFile::readAll(fileName(itemName));
@@ -93,7 +94,7 @@ ReadResult read(const QString &itemName)
 IoStatus scan(const QString &itemName, const RecordVisitor &visit)
 {
     if (!isSafeHistoryName(itemName))
-        return unusableName(itemName);
+        return unusableName(itemName, IoAction::Read);
     const TextFile::ReadResult file = TextFile::readAll(fileName(itemName));
     if (file.status.ok())
         visitRecords(file.bytes, visit);

@@ -12,8 +12,7 @@ namespace {
 
 IoStatus unencodable(const QString &fileName, const QString &characters)
 {
-    return IoStatus::failure(fileName,
-                             QStringLiteral("cannot be written in code page 932: ") + characters);
+    return IoStatus::failure(fileName, characters, IoAction::Write, IoProblem::NameNotCarried);
 }
 
 void appendRecordText(QString &text, const QString &name, const QString &targetText)

@@ -80,12 +80,12 @@ ReadResult readAll(const QString &fileName)
     if (!file.exists())
         return result;
     if (!file.open(QIODevice::ReadOnly)) {
-        result.status = IoStatus::failure(fileName, file.errorString());
+        result.status = IoStatus::failure(fileName, file.errorString(), IoAction::Read);
         return result;
     }
     result.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        result.status = IoStatus::failure(fileName, file.errorString());
+        result.status = IoStatus::failure(fileName, file.errorString(), IoAction::Read);
     return result;
 }
 
@@ -114,7 +114,8 @@ IoStatus replace(const QString &fileName, const QByteArray &bytes)
     const QFileInfo existing(fileName);
     // Renaming a new file over a device or a pipe would replace the special file itself.
     if (existing.exists() && !existing.isFile())
-        return IoStatus::failure(fileName, QStringLiteral("not a regular file"));
+        return IoStatus::failure(fileName, QStringLiteral("not a regular file"), IoAction::Write,
+                                 IoProblem::NotRegularFile);
     if (std::optional<IoStatus> done = replaceThroughUnnamedFile(fileName, bytes))
         return *done;
     QSaveFile file(fileName);

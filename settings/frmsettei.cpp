@@ -324,7 +324,7 @@ void frmSettei::ShowHistory()
     if (m_selectedItem >= 1 && m_selectedItem <= ZRVM::items.count())
         status = History::scan(ZRVM::items.name(m_selectedItem), addRecord);
     if (!status.ok())
-        readFailed(status);
+        failed(status);
     m_rireki->setStringList(lines);
     lblGoukei->setText(QStringLiteral("合計回数 ： ") + QString::number(qint64(total)));
 }
@@ -334,14 +334,9 @@ bool frmSettei::warn(const QString &text, const QString &title)
     return m_services.dialogs.message(this, text, title, MessageIcon::Warning);
 }
 
-void frmSettei::writeFailed(const IoStatus &status)
+void frmSettei::failed(const IoStatus &status)
 {
-    warn(FailureTexts::writeText(status), FailureTexts::writeTitle());
-}
-
-void frmSettei::readFailed(const IoStatus &status)
-{
-    warn(FailureTexts::readText(status), FailureTexts::readTitle());
+    warn(FailureTexts::text(status), FailureTexts::title(status));
 }
 
 int frmSettei::confirmChosen(const QString &question)
@@ -430,13 +425,13 @@ void frmSettei::cmdNew_Click()
 
     const IoStatus appended = ItemList::append(name, target);
     if (!appended.ok()) {
-        writeFailed(appended);
+        failed(appended);
         return;
     }
     // The item is registered now; its history file is created by the first set at the latest.
     const IoStatus ensured = History::ensure(name);
     if (!ensured.ok())
-        writeFailed(ensured);
+        failed(ensured);
 
     lstKoumoku->addItem(name);
     const IoStatus loaded = ZRVM::LoadItemList();
@@ -445,7 +440,7 @@ void frmSettei::cmdNew_Click()
         QList<Item> items = ZRVM::items.items();
         items.append(Item {name, Numeric::toInt16(target)});
         ZRVM::items.replaceAll(std::move(items));
-        readFailed(loaded);
+        failed(loaded);
     }
     // The lists still follow the file, but a history file that could not be written is a failed
     // write, and no completion message may follow one.
@@ -476,7 +471,7 @@ void frmSettei::cmdHozon_Click()
     const IoStatus saved = ItemList::save(ZRVM::items);
     if (!saved.ok()) {
         ZRVM::items.setItem(i, oldName, oldTarget);
-        writeFailed(saved);
+        failed(saved);
         return;
     }
     inform(name + QStringLiteral(" の設定を更新しました"), QStringLiteral("設定更新終了"));
@@ -494,7 +489,7 @@ void frmSettei::cmdClear_Click()
     if (status.ok())
         status = History::clear(name);
     if (!status.ok()) {
-        writeFailed(status);
+        failed(status);
         return;
     }
     if (cboKoumoku->currentText() == name) {
@@ -514,7 +509,7 @@ void frmSettei::cmdDel_Click()
 
     const IoStatus saved = ItemList::save(ZRVM::items, i);
     if (!saved.ok()) {
-        writeFailed(saved);
+        failed(saved);
         return;
     }
     const IoStatus loaded = ZRVM::LoadItemList();
@@ -523,7 +518,7 @@ void frmSettei::cmdDel_Click()
         QList<Item> items = ZRVM::items.items();
         items.removeAt(i - 1);
         ZRVM::items.replaceAll(std::move(items));
-        readFailed(loaded);
+        failed(loaded);
     }
     bool stillNamed = false;
     for (const Item &item : ZRVM::items.items())

@@ -48,8 +48,7 @@ private:
     void inform(const QString &text, const QString &title);
     // The chosen item after the user confirmed "<its name><question>", or 0.
     int confirmChosen(const QString &question);
-    void writeFailed(const IoStatus &status);
-    void readFailed(const IoStatus &status);
+    void failed(const IoStatus &status);
 
     Services &m_services;
     QString m_helpPath;

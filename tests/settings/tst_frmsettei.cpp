@@ -50,6 +50,7 @@ const QMap<QString, QString> kBoxes {
     {"tooLong", "W|項目名エラー|項目名が長すぎます。"},
     {"cantRead", "W|読み込みエラー|%1 を読み込めませんでした。"},
     {"cantWrite", "W|書き込みエラー|%1 に書き込めませんでした。\nディスクの空き容量と書き込み権限を確認してください。"},
+    {"notFile", "W|書き込みエラー|%1 に書き込めませんでした。\n通常のファイルではありません（パイプ、デバイスまたはフォルダ）。"},
 };
 // clang-format on
 
@@ -78,8 +79,8 @@ save -1 empty   # a,9 b,9 # p0;n=-1;Hozon;p1;n=;Hozon # a,-1 b,0     # a b*>a||=
 save new name   # a|a:4   # p0;k=b;Hozon;c0    # b|a:4           # a*>a||=0|b,1         # updated:b
 save refused    # a|a:4   # p0;n=32767.5;Hozon;n=2;k=a/b;Hozon # = # a*>a|1:4|=4|a/b,2  # range forbidden
 none, cancelled # a|a:4   # k=a;Hozon;Clear;Del;p0;!;Clear;!;Del # = # a*>a|1:4|=4|a,1  # none^3 clear?:a delete?:a
-fails # a b|a:6 # p0;jam;Clear;Del;k=z;n=8;Hozon # = # a* b>a|1:6|=6|z,8 # clear?:a cantWrite delete?:a cantWrite^2
-table kept      # a b|a:6 # p0;jam;Del;k=z;Hozon;p0 # =          # a* b>a|1:6|=6|a,1    # delete?:a cantWrite^2
+fails # a b|a:6 # p0;jam;Clear;Del;k=z;n=8;Hozon # = # a* b>a|1:6|=6|z,8 # clear?:a notFile delete?:a notFile^2
+table kept      # a b|a:6 # p0;jam;Del;k=z;Hozon;p0 # =          # a* b>a|1:6|=6|a,1    # delete?:a notFile^2
 clear other     # a c|a:4       # p1;Clear     # a c|a:4 c:      # a c*>a|1:4|=4|c,1    # clear?:c cleared:c
 clear shared    # a b a|a:4 b:7 # p2;k=b;Clear # a b a|a: b:7    # a b a*>a||0|b,1      # clear?:a cleared:a
 delete 3rd of 5 # a b c d e|a:6 c:7 # c2;p2;Del # a b d e|a:6    # a b d e>a|1:6|=6|,   # delete?:c deleted

@@ -1,0 +1,58 @@
+#include "failuretexts.h"
+
+namespace FailureTexts {
+
+namespace {
+
+// The item a history file belongs to: its file name without ".txt".
+QString itemName(const IoStatus &status)
+{
+    const QString file = status.fileName();
+    return file.endsWith(QStringLiteral(".txt")) ? file.chopped(4) : file;
+}
+
+} // namespace
+
+QString title(const IoStatus &status)
+{
+    switch (status.problem()) {
+    case IoProblem::UnusableName:
+        return QStringLiteral("項目名エラー");
+    default:
+        return status.action() == IoAction::Read ? QStringLiteral("読み込みエラー")
+                                                 : QStringLiteral("書き込みエラー");
+    }
+}
+
+QString text(const IoStatus &status)
+{
+    const QString file = status.fileName();
+    const QString failed = status.action() == IoAction::Read
+        ? file + QStringLiteral(" を読み込めませんでした。")
+        : file + QStringLiteral(" に書き込めませんでした。");
+    switch (status.problem()) {
+    case IoProblem::System:
+        break;
+    case IoProblem::NotRegularFile:
+        return failed
+            + QStringLiteral("\n通常のファイルではありません（パイプ、デバイスまたはフォルダ）。");
+    case IoProblem::TooManyItems:
+        return failed + QStringLiteral("\n項目が32767件を超えています。");
+    case IoProblem::UnusableName:
+        return QStringLiteral("項目名「") + itemName(status)
+            + QStringLiteral("」はファイル名に使えないため、履歴を読み書きできません。\n")
+            + QStringLiteral("設定画面で項目名を変更してください。");
+    case IoProblem::NotReadYet:
+        return failed + QStringLiteral("\n項目一覧を読み込めなかったため、書き換えは行いません。");
+    case IoProblem::ChangedOnDisk:
+        return failed + QStringLiteral("\n項目一覧がほかで変更されたため、上書きしませんでした。");
+    case IoProblem::NameNotCarried:
+        return failed + QStringLiteral("\n項目名「") + status.reason()
+            + QStringLiteral("」は項目一覧にそのまま書けない文字を含みます。");
+    }
+    if (status.action() == IoAction::Read)
+        return failed;
+    return failed + QStringLiteral("\nディスクの空き容量と書き込み権限を確認してください。");
+}
+
+} // namespace FailureTexts
