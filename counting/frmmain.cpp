@@ -11,6 +11,7 @@
 #include "windowmanager.h"
 #include "zrvm.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QIcon>
@@ -66,18 +67,33 @@ qint16 suggestedCount(qint16 target, float fraction)
     return qint16(qBound(-32768.0, value, 32767.0));
 }
 
-void setTextColor(QLabel *label, int paletteIndex)
+// The current item stands out by its description too, not by its colour alone.
+void markItemLabel(QLabel *label, bool current)
 {
     QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, UiStyle::paletteColor(paletteIndex));
+    p.setColor(QPalette::WindowText, UiStyle::paletteColor(current ? currentItemColor : itemColor));
     label->setPalette(p);
+    label->setAccessibleDescription(current ? QStringLiteral("実施中") : QString());
 }
 
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &accessibleName)
+// The toolkit announces a label's text only when it changes, but the next item can repeat the
+// name or the suggested count of the one before, and a screen reader must hear it all the same.
+void showText(QLabel *label, const QString &text)
+{
+    if (label->text() != text) {
+        label->setText(text);
+        return;
+    }
+    QAccessibleEvent event(label, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+// A label's text is its accessible name; the description says what the text is.
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &description = {})
 {
     auto *label = new QLabel(parent);
     label->setObjectName(name);
-    label->setAccessibleName(accessibleName);
+    label->setAccessibleDescription(description);
     // Item names are shown as typed, never as markup.
     label->setTextFormat(Qt::PlainText);
     return label;
@@ -112,7 +128,7 @@ void frmMain::createControls()
     };
 
     // Created in tab order, so that the focus chain follows it.
-    m_lblKoumoku = makeLabel(this, QStringLiteral("lblKoumoku"), QStringLiteral("項目名"));
+    m_lblKoumoku = makeLabel(this, QStringLiteral("lblKoumoku"), QStringLiteral("現在の項目"));
     m_lblKoumoku->setGeometry(UiStyle::rect(2655, 585, 6735, 1515));
     m_lblKoumoku->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_lblKoumoku->setWordWrap(true);
@@ -126,7 +142,6 @@ void frmMain::createControls()
 
     m_cmdNext = new QToolButton(this);
     m_cmdNext->setObjectName(QStringLiteral("cmdNext"));
-    m_cmdNext->setAccessibleName(QStringLiteral("次へ"));
     m_cmdNext->setGeometry(UiStyle::rect(8250, 5625, 990, 990));
     m_cmdNext->setFont(UiStyle::gothic(9));
     m_cmdNext->setText(QStringLiteral("次へ"));
@@ -169,8 +184,7 @@ void frmMain::createControls()
 
     // Member 20 comes first in the tab order.
     for (int i : {20, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19}) {
-        QLabel *label = makeLabel(m_Frame1, QStringLiteral("lblSnd(%1)").arg(i),
-                                  QStringLiteral("計画 %1").arg(i));
+        QLabel *label = makeLabel(m_Frame1, QStringLiteral("lblSnd(%1)").arg(i));
         label->setGeometry(UiStyle::rect(105, 75 + 300 * i, 2415, 240));
         label->setFont(UiStyle::gothic(11.25));
         m_lblSnd[size_t(i)] = label;
@@ -183,6 +197,7 @@ void frmMain::createControls()
     m_cmdCut->setIcon(QIcon(QStringLiteral(":/pictures/cut16.png")));
     m_cmdCut->setIconSize(QSize(16, 16));
     keepButtonFace(m_cmdCut);
+    m_cmdCut->installEventFilter(this);
     connect(m_cmdCut, &QPushButton::clicked, this, &frmMain::cmdCut_Click);
 
     setTabOrder(m_txtKaisu, m_cmdNext);
@@ -240,7 +255,7 @@ void frmMain::Form_Load()
     for (int i = 1; i <= count; ++i) {
         QLabel *label = lblSnd(i);
         label->show();
-        setTextColor(label, itemColor);
+        markItemLabel(label, false);
         label->setText(QString::number(i) + u'.' + ZRVM::items.name(i));
     }
     m_cmdNext->setText(ZRVM::items.count() == 1 ? QStringLiteral("終了") : QStringLiteral("次へ"));
@@ -253,9 +268,9 @@ void frmMain::Form_Load()
 void frmMain::ShowCurrentItem()
 {
     const int k = ZRVM::currentItem;
-    setTextColor(lblSnd(k), currentItemColor);
+    markItemLabel(lblSnd(k), true);
     const QString name = ZRVM::items.name(k);
-    m_lblKoumoku->setText(name);
+    showText(m_lblKoumoku, name);
     QFont font = m_lblKoumoku->font();
     font.setPointSizeF(nameFontSize(characterCount(name)));
     m_lblKoumoku->setFont(font);
@@ -264,7 +279,7 @@ void frmMain::ShowCurrentItem()
     const qint16 suggested
         = suggestedCount(ZRVM::items.target(k), m_services.random.nextFraction());
     const QString shown = QString::number(suggested);
-    m_lblKaisu->setText(shown);
+    showText(m_lblKaisu, shown);
     m_hsbKaisu->setValue(suggested);
     // A count the bar cannot take (a target above its maximum, or below 1) is still offered
     // exactly as drawn.
@@ -316,7 +331,7 @@ void frmMain::cmdNext_Click()
         setBackColor(UiStyle::paletteColor(s_flashColorIndex));
         ZRVM::Pause(0.1f, m_services.clock, m_services.events);
         setBackColor(m_buttonFace);
-        setTextColor(lblSnd(k), itemColor);
+        markItemLabel(lblSnd(k), false);
         ZRVM::currentItem = qint16(k + 1);
         ShowCurrentItem();
     } else {
@@ -383,10 +398,10 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
                                       : QAbstractSlider::SliderSingleStepSub);
         return true;
     }
-    if (watched == m_cmdNext && enter) {
+    if ((watched == m_cmdNext || watched == m_cmdCut) && enter) {
         // Space is the toolkit's own; Enter activates the focused button as well.
         if (!key->isAutoRepeat())
-            m_cmdNext->click();
+            static_cast<QAbstractButton *>(watched)->click();
         return true;
     }
     return QWidget::eventFilter(watched, event);

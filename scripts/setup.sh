@@ -9,6 +9,7 @@ packages=("$@")
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-ipafont-gothic
     xvfb xauth imagemagick
+    at-spi2-core dbus python3-pyatspi
     clang-format
 )
 

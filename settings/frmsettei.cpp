@@ -170,9 +170,9 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
     cboKoumoku->setEditable(true);
     // Typing in the box only changes its text; it never adds an entry.
     cboKoumoku->setInsertPolicy(QComboBox::NoInsert);
-    // Nor does Enter choose the entry that matches the typed text, or a completion.
-    cboKoumoku->setCompleter(nullptr);
-    cboKoumoku->lineEdit()->installEventFilter(this);
+    // Nor does finishing the typing (Enter, Tab, a click elsewhere) choose the entry that
+    // matches the text: only a choice from the list shows another history.
+    disconnect(cboKoumoku->lineEdit(), &QLineEdit::editingFinished, cboKoumoku, nullptr);
     cboKoumoku->setFont(small);
     cboKoumoku->setToolTip(QStringLiteral("各項目の実績履歴を表示します"));
 
@@ -186,8 +186,10 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
     lstRireki->setUniformItemSizes(true);
     lstRireki->setFont(large);
 
-    lblGoukei = place(new QLabel(frame1), "lblGoukei", QStringLiteral("合計回数"),
-                      UiStyle::rect(2625, 4950, 2040, 240));
+    // Its text says what it is, so it is its name too.
+    lblGoukei
+        = place(new QLabel(frame1), "lblGoukei", QString(), UiStyle::rect(2625, 4950, 2040, 240));
+    lblGoukei->setAccessibleDescription(QStringLiteral("合計"));
     lblGoukei->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblGoukei->setFont(small);
 
@@ -205,6 +207,7 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
     lstKoumoku->setSelectionMode(QAbstractItemView::SingleSelection);
     lstKoumoku->setFont(large);
     lstKoumoku->setToolTip(QStringLiteral("クリックすると選択されます"));
+    lstKoumoku->installEventFilter(this);
 
     // The value box comes before the name box, although it stands to its right.
     const QList<QWidget *> tabOrder {cmdAgain,   cmdNew,   cmdHozon,   cmdClear,
@@ -234,10 +237,15 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
 
 bool frmSettei::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == cboKoumoku->lineEdit() && event->type() == QEvent::KeyPress) {
+    // Tabbing in makes the first entry current without choosing it, so that an arrow key would
+    // step past it; the first arrow key chooses the first entry instead.
+    if (watched == lstKoumoku && event->type() == QEvent::KeyPress && selectedRow() < 0
+        && lstKoumoku->count() > 0) {
         const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        if (key == Qt::Key_Down || key == Qt::Key_Up) {
+            lstKoumoku->setCurrentRow(0);
             return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
