@@ -7,7 +7,9 @@
 #include "numeric.h"
 #include "textfile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -25,6 +27,28 @@ void visitRecords(QByteArrayView bytes, const History::RecordVisitor &visit)
     QStringView fields[3];
     while (int n = reader.nextRecord(fields, 3))
         visit(fields[0], n > 1 ? fields[1] : QStringView(), n > 2 ? fields[2] : QStringView());
+}
+
+// Files copied from Windows may differ from the item's name in letter case only. When
+// "<name>.txt" does not exist, the one file whose name matches without regard to case holds the
+// history; of several such files none is more right than another, so then only the exact name
+// counts.
+QString existingFileName(const QString &itemName)
+{
+    const QString exact = History::fileName(itemName);
+    if (QFileInfo::exists(exact))
+        return exact;
+    QString match;
+    const QStringList entries = QDir::current().entryList(QDir::Files | QDir::Hidden | QDir::System
+                                                          | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        if (entry.compare(exact, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!match.isEmpty())
+            return exact;
+        match = entry;
+    }
+    return match.isEmpty() ? exact : match;
 }
 
 QString twoDigits(int value)
@@ -67,14 +91,14 @@ IoStatus appendSetRecord(const QString &itemName, double count, const Clock &clo
     const QString dateText = twoDigits(date.month()) + u'月' + twoDigits(date.day()) + u'日';
     const QString timeText = twoDigits(time.hour()) + u'時' + twoDigits(time.minute()) + u'分'
         + twoDigits(time.second()) + u'秒';
-    return TextFile::append(fileName(itemName), encodeRecord(dateText, timeText, count));
+    return TextFile::append(existingFileName(itemName), encodeRecord(dateText, timeText, count));
 }
 
 IoStatus ensure(const QString &itemName)
 {
     if (!isSafeHistoryName(itemName))
         return unusableName(itemName);
-    return TextFile::append(fileName(itemName), QByteArray());
+    return TextFile::append(existingFileName(itemName), QByteArray());
 }
 
 ReadResult read(const QString &itemName)
@@ -84,7 +108,7 @@ ReadResult read(const QString &itemName)
         result.status = unusableName(itemName, IoAction::Read);
         return result;
     }
-    TextFile::ReadResult file = TextFile::readAll(fileName(itemName));
+    TextFile::ReadResult file = TextFile::readAll(existingFileName(itemName));
     result.status = file.status;
     if (file.status.ok())
         result.records = parse(file.bytes);
@@ -95,7 +119,7 @@ IoStatus scan(const QString &itemName, const RecordVisitor &visit)
 {
     if (!isSafeHistoryName(itemName))
         return unusableName(itemName, IoAction::Read);
-    const TextFile::ReadResult file = TextFile::readAll(fileName(itemName));
+    const TextFile::ReadResult file = TextFile::readAll(existingFileName(itemName));
     if (file.status.ok())
         visitRecords(file.bytes, visit);
     return file.status;
@@ -105,13 +129,18 @@ IoStatus clear(const QString &itemName)
 {
     if (!isSafeHistoryName(itemName))
         return unusableName(itemName);
-    return TextFile::truncate(fileName(itemName));
+    return TextFile::truncate(existingFileName(itemName));
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    return a == b || existingFileName(a) == existingFileName(b);
 }
 
 void remove(const QString &itemName)
 {
     if (isSafeHistoryName(itemName))
-        QFile::remove(fileName(itemName));
+        QFile::remove(existingFileName(itemName));
 }
 
 } // namespace History

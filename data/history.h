@@ -9,7 +9,8 @@
 
 class Clock;
 
-// One history file per item name: "<name>.txt" in the current directory, one record
+// One history file per item name: "<name>.txt" in the current directory (or the single file
+// that matches it without regard to letter case), one record
 // `"mm月dd日","hh時nn分ss秒",count` per recorded set, oldest first.
 namespace History {
 
@@ -38,8 +39,10 @@ ReadResult read(const QString &itemName);
 using RecordVisitor = std::function<void(QStringView date, QStringView time, QStringView count)>;
 IoStatus scan(const QString &itemName, const RecordVisitor &visit);
 IoStatus clear(const QString &itemName);
-// Deletes exactly "<name>.txt"; failures are ignored.
+// Deletes the item's history file, the name taken literally; failures are ignored.
 void remove(const QString &itemName);
+// Whether two item names reach one history file, as names differing in letter case can.
+bool sameFile(const QString &a, const QString &b);
 
 QByteArray encodeRecord(const QString &date, const QString &time, double count);
 QList<Record> parse(QByteArrayView bytes);

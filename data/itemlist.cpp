@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <limits>
 
 namespace {
 
@@ -31,6 +32,16 @@ IoStatus writeEncoded(const QString &fileName, const QString &text, bool appendi
         return unencodable(fileName, encoded.unencodable);
     return appending ? TextFile::append(fileName, encoded.bytes)
                      : TextFile::replace(fileName, encoded.bytes);
+}
+
+// The item count is 16 bits wide: a longer list would wrap it, and the next save would keep
+// only the records the wrapped count still reached.
+IoStatus checkItemCount(const QString &fileName, qsizetype count)
+{
+    if (count <= std::numeric_limits<qint16>::max())
+        return IoStatus::success();
+    return IoStatus::failure(fileName, QString::number(count), IoAction::Read,
+                             IoProblem::TooManyItems);
 }
 
 } // namespace
@@ -87,7 +98,10 @@ IoStatus load(ItemTable &table)
     TextFile::ReadResult read = TextFile::readAll(name);
     if (!read.status.ok())
         return read.status;
-    table.replaceAll(parse(read.bytes));
+    QList<Item> items = parse(read.bytes);
+    if (IoStatus counted = checkItemCount(name, items.size()); !counted.ok())
+        return counted;
+    table.replaceAll(std::move(items));
     return IoStatus::success();
 }
 

@@ -15,7 +15,8 @@ QString defaultFileName();
 // The existing item list file, found without regard to letter case, or defaultFileName().
 QString fileName();
 
-// Replaces the table with the file's records. A missing file gives an empty table and no error.
+// Replaces the table with the file's records. A missing file gives an empty table and no error;
+// a file with more records than the item count holds fails and leaves the table as it was.
 IoStatus load(ItemTable &table);
 // Rewrites the whole file from the table, leaving out one position when given. The old file
 // stays intact until the new contents are complete on disk.

@@ -64,5 +64,14 @@ NameProblem checkItemName(const QString &name)
 
 bool isSafeHistoryName(const QString &name)
 {
-    return !hasControl(name) && !hasSeparator(name) && !isItemListName(name);
+    return !hasControl(name) && !hasSeparator(name) && !isItemListName(name)
+        && hasFaithfulFileName(name);
+}
+
+bool hasFaithfulFileName(const QString &name)
+{
+    // A byte carried from a hand-edited list is a lone surrogate, which the local file name
+    // cannot hold: it would turn into U+FFFD, the same for every such byte.
+    return name.isValidUtf16()
+        && QFile::encodeName(name + QStringLiteral(".txt")).size() <= kMaxFileNameBytes;
 }

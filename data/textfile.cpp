@@ -3,11 +3,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <fcntl.h>
 #include <optional>
 
 #if defined(Q_OS_LINUX)
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -69,6 +69,51 @@ std::optional<IoStatus> replaceThroughUnnamedFile(const QString &, const QByteAr
 }
 #endif
 
+IoStatus notRegularFile(const QString &fileName, IoAction action)
+{
+    return IoStatus::failure(fileName, QStringLiteral("not a regular file"), action,
+                             IoProblem::NotRegularFile);
+}
+
+// Opens the file only when it is a regular file after following links: a pipe would hold the
+// program until something writes to it, and a device such as /dev/zero never ends. The check
+// and the use share one descriptor, opened without waiting for a pipe's other end, so nothing
+// can be swapped in between.
+IoStatus openRegularFile(QFile &file, int flags, QIODevice::OpenMode mode, IoAction action)
+{
+    const QString fileName = file.fileName();
+#if defined(Q_OS_LINUX)
+    const QByteArray path = QFile::encodeName(fileName);
+    const int fd = ::open(path.constData(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    struct stat st
+    {
+    };
+    if (fd < 0) {
+        const int error = errno;
+        // A pipe without a reader or a folder opened for writing fails for what it is.
+        if (::stat(path.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+            return notRegularFile(fileName, action);
+        return IoStatus::failure(fileName, qt_error_string(error), action);
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return notRegularFile(fileName, action);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (file.open(fd, mode, QFileDevice::AutoCloseHandle))
+        return IoStatus::success();
+    ::close(fd);
+#else
+    Q_UNUSED(flags);
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile())
+        return notRegularFile(fileName, action);
+    if (file.open(mode))
+        return IoStatus::success();
+#endif
+    return IoStatus::failure(fileName, file.errorString(), action);
+}
+
 } // namespace
 
 namespace TextFile {
@@ -79,10 +124,9 @@ ReadResult readAll(const QString &fileName)
     QFile file(fileName);
     if (!file.exists())
         return result;
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.status = IoStatus::failure(fileName, file.errorString(), IoAction::Read);
+    result.status = openRegularFile(file, O_RDONLY, QIODevice::ReadOnly, IoAction::Read);
+    if (!result.status.ok())
         return result;
-    }
     result.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         result.status = IoStatus::failure(fileName, file.errorString(), IoAction::Read);
@@ -92,8 +136,11 @@ ReadResult readAll(const QString &fileName)
 IoStatus append(const QString &fileName, const QByteArray &bytes)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return IoStatus::failure(fileName, file.errorString());
+    if (IoStatus opened = openRegularFile(
+            file, O_WRONLY | O_APPEND | O_CREAT,
+            QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered, IoAction::Write);
+        !opened.ok())
+        return opened;
     const qint64 before = file.size();
     if (bytes.isEmpty())
         return IoStatus::success();
@@ -142,7 +189,12 @@ QString temporaryName(const QString &fileName)
 IoStatus truncate(const QString &fileName)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Cut only once it is known to be a regular file.
+    if (IoStatus opened
+        = openRegularFile(file, O_WRONLY | O_CREAT, QIODevice::WriteOnly, IoAction::Write);
+        !opened.ok())
+        return opened;
+    if (!file.resize(0))
         return IoStatus::failure(fileName, file.errorString());
     file.close();
     return IoStatus::success();

@@ -40,8 +40,8 @@ QString text(const IoStatus &status)
         return failed + QStringLiteral("\n項目が32767件を超えています。");
     case IoProblem::UnusableName:
         return QStringLiteral("項目名「") + itemName(status)
-            + QStringLiteral("」はファイル名に使えないため、履歴を読み書きできません。\n")
-            + QStringLiteral("設定画面で項目名を変更してください。");
+            + QStringLiteral("」はファイル名として使えないため、履歴を読み書きできません。\n")
+            + QStringLiteral("項目名は設定画面で変更できます。");
     case IoProblem::NotReadYet:
         return failed + QStringLiteral("\n項目一覧を読み込めなかったため、書き換えは行いません。");
     case IoProblem::ChangedOnDisk:

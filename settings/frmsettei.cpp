@@ -530,7 +530,7 @@ void frmSettei::cmdDel_Click()
     }
     bool stillNamed = false;
     for (const Item &item : ZRVM::items.items())
-        stillNamed = stillNamed || item.name == deleted;
+        stillNamed = stillNamed || History::sameFile(item.name, deleted);
     if (!stillNamed)
         History::remove(deleted);
 
