@@ -49,6 +49,7 @@ const QMap<QString, QString> kBoxes {
     {"notSjis", "W|項目名エラー|項目名に使えない文字が含まれています（Shift_JISで表せない文字）。"},
     {"tooLong", "W|項目名エラー|項目名が長すぎます。"},
     {"cantRead", "W|読み込みエラー|%1 を読み込めませんでした。"},
+    {"notFileRead", "W|読み込みエラー|%1 を読み込めませんでした。\n通常のファイルではありません（パイプ、デバイスまたはフォルダ）。"},
     {"cantWrite", "W|書き込みエラー|%1 に書き込めませんでした。\nディスクの空き容量と書き込み権限を確認してください。"},
     {"notFile", "W|書き込みエラー|%1 に書き込めませんでした。\n通常のファイルではありません（パイプ、デバイスまたはフォルダ）。"},
 };
@@ -66,14 +67,14 @@ start empty     #                    # Again        # = # >|||, # noItems
 huge            # a|a:99999999999999999 #           # = # a>a|1:99999999999999999|=1000000000000000|,
 missing, empty  # a b|b:             # c1           # = # a b>b||=0|,
 one history     # a b,-3 a|a:4 b:1,8 # c1;p1;c2     # = # a b* a>a|1:4|=4|b,-3
-unreadable      # a|a:4              # jam=a.txt;c0 # = # a>a||=0|, # cantRead:a.txt
+unreadable      # a|a:4              # jam=a.txt;c0 # = # a>a||=0|, # notFileRead:a.txt
 19, same name   # n^19|n:4 # ?n,5              # n^19 n,5|n:4    # n^19 n[n^19]>n|1:4|=4|, # added:n
 20 entries      # n^20    # New                # =               # n^20>n||=0|,         # limit
 targets   #  # ?a,1;?b,1.5;?c,  3;?d,3回 # a,1 b,1.5 c,3 d,3|a: b: c: d: # a b c d[]>|||, # added:a,b,c,d
 cancels         #         # ?;?x,0             # =               # >|||,                # cancelled low cancelled
 asked again     #         # ?x,0,-5,0.5,abc,32768,32767 # x,32767|x: # x[]>|||,         # low^4 high added:x
 refused  #  # ?a/b;?項目一覧;?..;?a\tb;?a😀;?あ^200 # = # >|||, # forbidden listName dots control notSjis tooLong
-no history file #         # jam=x.txt;?x,5     # x,5             # x[]>|||,             # cantWrite:x.txt
+no history file #         # jam=x.txt;?x,5     # x,5             # x[]>|||,             # notFile:x.txt
 save 2.5 3.5    # a,9 b,9 # p0;n=2.5;Hozon;p1;n=3.5;Hozon # a,2 b,4  # a b*>a||=0|b,3.5 # updated:a,b
 save -1 empty   # a,9 b,9 # p0;n=-1;Hozon;p1;n=;Hozon # a,-1 b,0     # a b*>a||=0|b,    # updated:a,b
 save new name   # a|a:4   # p0;k=b;Hozon;c0    # b|a:4           # a*>a||=0|b,1         # updated:b
