@@ -39,7 +39,7 @@ static QStringList folder()
 static void runAsNobody()
 {
     QTemporaryDir key;
-    QVERIFY(QFile::copy(qEnvironmentVariable("XAUTHORITY"), key.filePath("x")));
+    QFile::copy(qEnvironmentVariable("XAUTHORITY"), key.filePath("x")); // none offscreen
     QFile::setPermissions(key.path(), QFile::Permissions(0x7755));
     QFile::setPermissions(key.filePath("x"), QFile::Permissions(0x6644));
     QProcess child;
