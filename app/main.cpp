@@ -7,6 +7,7 @@
 #include "clock.h"
 #include "dialogs.h"
 #include "eventpump.h"
+#include "folderlock.h"
 #include "randomsource.h"
 #include "services.h"
 
@@ -19,6 +20,7 @@ using PlatformHelpViewer = ChmViewer;
 #endif
 
 #include <QApplication>
+#include <QLockFile>
 
 int main(int argc, char *argv[])
 {
@@ -29,6 +31,9 @@ int main(int argc, char *argv[])
     SystemClock clock;
     ClockSeededRandom random(clock);
     QtDialogs dialogs;
+    QLockFile folderLock(QStringLiteral(".zorvex.lock"));
+    if (!lockDataFolder(folderLock, dialogs))
+        return 1;
     QtEventPump events;
     PlatformHelpViewer help;
     AppWindows windows;

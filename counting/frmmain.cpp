@@ -318,7 +318,9 @@ void frmMain::cmdNext_Click()
     if (k == last - 1)
         m_cmdNext->setText(QStringLiteral("終わり"));
     const IoStatus saved = ItemList::save(ZRVM::items);
-    if (!saved.ok()) {
+    // The rewrite only repeats an unchanged table, so a list changed on disk meanwhile (by hand,
+    // by another program) simply keeps that change.
+    if (!saved.ok() && saved.problem() != IoProblem::ChangedOnDisk) {
         // The set is already in its history file and the old list on disk is intact, so the
         // round goes on after telling the user.
         m_services.dialogs.message(this, FailureTexts::text(saved), FailureTexts::title(saved),

@@ -1,5 +1,7 @@
 #include "fieldreader.h"
 
+#include "codepage932.h"
+
 namespace {
 bool isLineEnd(QChar c)
 {
@@ -78,4 +80,12 @@ int FieldReader::nextRecord(QStringView *fields, int maxFields)
         ++p;
     m_pos = p;
     return count < maxFields ? count : maxFields;
+}
+
+QString decodeFileText(QByteArrayView bytes)
+{
+    const QByteArrayView utf8Mark("\xEF\xBB\xBF");
+    if (bytes.startsWith(utf8Mark))
+        return QString::fromUtf8(bytes.sliced(utf8Mark.size()));
+    return CodePage932::decode(bytes).text;
 }

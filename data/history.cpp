@@ -22,7 +22,7 @@ IoStatus unusableName(const QString &itemName, IoAction action = IoAction::Write
 
 void visitRecords(QByteArrayView bytes, const History::RecordVisitor &visit)
 {
-    const QString text = CodePage932::decode(bytes).text;
+    const QString text = decodeFileText(bytes);
     FieldReader reader(text);
     QStringView fields[3];
     while (int n = reader.nextRecord(fields, 3))

@@ -11,11 +11,6 @@
 
 namespace {
 
-IoStatus unencodable(const QString &fileName, const QString &characters)
-{
-    return IoStatus::failure(fileName, characters, IoAction::Write, IoProblem::NameNotCarried);
-}
-
 void appendRecordText(QString &text, const QString &name, const QString &targetText)
 {
     text += u'"';
@@ -25,13 +20,9 @@ void appendRecordText(QString &text, const QString &name, const QString &targetT
     text += QStringLiteral("\r\n");
 }
 
-IoStatus writeEncoded(const QString &fileName, const QString &text, bool appending)
+IoStatus notCarried(const QString &fileName, const QString &itemName)
 {
-    CodePage932::Encoded encoded = CodePage932::encode(text);
-    if (!encoded.ok())
-        return unencodable(fileName, encoded.unencodable);
-    return appending ? TextFile::append(fileName, encoded.bytes)
-                     : TextFile::replace(fileName, encoded.bytes);
+    return IoStatus::failure(fileName, itemName, IoAction::Write, IoProblem::NameNotCarried);
 }
 
 // The item count is 16 bits wide: a longer list would wrap it, and the next save would keep
@@ -77,7 +68,7 @@ QByteArray encodeRecord(const QString &name, const QString &targetText)
 
 QList<Item> parse(QByteArrayView bytes)
 {
-    const QString text = CodePage932::decode(bytes).text;
+    const QString text = decodeFileText(bytes);
     FieldReader reader(text);
     QList<Item> items;
     QStringView fields[2];
@@ -92,35 +83,62 @@ QList<Item> parse(QByteArrayView bytes)
     return items;
 }
 
+bool carries(const QString &name)
+{
+    // A character without a code page 932 form is left out of the bytes, so it fails here too.
+    const QList<Item> back = parse(encodeRecord(name, QStringLiteral("1")));
+    return back.size() == 1 && back[0].name == name;
+}
+
 IoStatus load(ItemTable &table)
 {
     const QString name = fileName();
+    TextFile::removeLeftovers(name);
     TextFile::ReadResult read = TextFile::readAll(name);
-    if (!read.status.ok())
+    if (!read.status.ok()) {
+        table.setFileBytes(std::nullopt);
         return read.status;
+    }
     QList<Item> items = parse(read.bytes);
-    if (IoStatus counted = checkItemCount(name, items.size()); !counted.ok())
+    if (IoStatus counted = checkItemCount(name, items.size()); !counted.ok()) {
+        table.setFileBytes(std::nullopt);
         return counted;
+    }
     table.replaceAll(std::move(items));
+    table.setFileBytes(std::move(read.bytes));
     return IoStatus::success();
 }
 
 IoStatus save(const ItemTable &table, std::optional<int> leaveOut)
 {
+    const QString file = fileName();
     QString text;
     const int count = table.count();
     for (int k = 1; k <= count; ++k) {
-        if (!leaveOut || *leaveOut != k)
-            appendRecordText(text, table.name(k), QString::number(table.target(k)));
+        if (leaveOut && *leaveOut == k)
+            continue;
+        // A name that would come back altered would cut the item off from its history.
+        if (!carries(table.name(k)))
+            return notCarried(file, table.name(k));
+        appendRecordText(text, table.name(k), QString::number(table.target(k)));
     }
-    return writeEncoded(fileName(), text, false);
+    if (!table.fileBytes())
+        return IoStatus::failure(file, QStringLiteral("never read"), IoAction::Write,
+                                 IoProblem::NotReadYet);
+    const QByteArray bytes = CodePage932::encode(text).bytes;
+    const IoStatus written = TextFile::replace(file, bytes, &*table.fileBytes());
+    if (written.ok())
+        table.setFileBytes(bytes);
+    return written;
 }
 
 IoStatus append(const QString &itemName, double target)
 {
+    if (!carries(itemName))
+        return notCarried(fileName(), itemName);
     QString text;
     appendRecordText(text, itemName, Numeric::format(target));
-    return writeEncoded(fileName(), text, true);
+    return TextFile::append(fileName(), CodePage932::encode(text).bytes);
 }
 
 } // namespace ItemList

@@ -1,6 +1,7 @@
 #include "namecheck.h"
 
 #include "codepage932.h"
+#include "itemlist.h"
 
 #include <QFile>
 
@@ -50,7 +51,8 @@ NameProblem checkItemName(const QString &name)
         return NameProblem::DotName;
     if (isItemListName(name))
         return NameProblem::ItemListName;
-    if (!CodePage932::canEncode(name))
+    // Some characters have a code page 932 form that reads back as another character.
+    if (!CodePage932::canEncode(name) || !ItemList::carries(name))
         return NameProblem::NotInCodePage;
     const QByteArray encoded = CodePage932::encode(name).bytes;
     // Both the code page 932 form (the file's home system) and the local file system's form

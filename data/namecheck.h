@@ -12,7 +12,7 @@ enum class NameProblem {
     ControlCharacter,
     DotName, // "." or ".."
     ItemListName, // 項目一覧 in any letter case
-    NotInCodePage, // a character code page 932 cannot hold
+    NotInCodePage, // a character code page 932 cannot hold, or gives back as another
     TooLong, // the history file name would pass 255 bytes
 };
 

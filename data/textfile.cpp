@@ -1,10 +1,11 @@
 #include "textfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <fcntl.h>
-#include <optional>
 
 #if defined(Q_OS_LINUX)
 #include <cerrno>
@@ -14,60 +15,19 @@
 
 namespace {
 
-#if defined(Q_OS_LINUX) && defined(O_TMPFILE)
-using TextFile::temporaryName;
-
-// The new contents go to a file without a name, so a process killed while writing leaves no
-// stray file behind; the file is named only to be renamed over the old one at once. Gives
-// nothing when the file system or /proc cannot do this, and the caller falls back.
-std::optional<IoStatus> replaceThroughUnnamedFile(const QString &fileName, const QByteArray &bytes)
+// Whether the file's last line is ended, so that a record appended starts a line of its own.
+IoStatus lastLineEnded(const QString &fileName, qint64 size, bool &ended)
 {
-    const QByteArray target = QFile::encodeName(fileName);
-    const QByteArray dir = QFile::encodeName(QFileInfo(fileName).absolutePath());
-    const int fd = ::open(dir.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return std::nullopt;
-    const auto failed = [&](int error) {
-        ::close(fd);
-        return IoStatus::failure(fileName, qt_error_string(error));
-    };
-    struct stat old
-    {
-    };
-    if (::stat(target.constData(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777);
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno != EINTR)
-            return failed(errno);
-        done += n > 0 ? n : 0;
-    }
-    if (::fsync(fd) != 0)
-        return failed(errno);
-    // A fixed name: a process killed in the instant between naming and renaming leaves this one
-    // hidden file, which the next save takes over, instead of a new stray file each time.
-    const QByteArray temporary = QFile::encodeName(temporaryName(fileName));
-    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-    ::unlink(temporary.constData());
-    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporary.constData(), AT_SYMLINK_FOLLOW)
-        != 0) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    ::close(fd);
-    if (::rename(temporary.constData(), target.constData()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        return IoStatus::failure(fileName, qt_error_string(error));
-    }
+    ended = true;
+    if (size <= 0)
+        return IoStatus::success();
+    QFile file(fileName);
+    char last = 0;
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(size - 1) || !file.getChar(&last))
+        return IoStatus::failure(fileName, file.errorString(), IoAction::Read);
+    ended = last == '\n' || last == '\r';
     return IoStatus::success();
 }
-#else
-std::optional<IoStatus> replaceThroughUnnamedFile(const QString &, const QByteArray &)
-{
-    return std::nullopt;
-}
-#endif
 
 IoStatus notRegularFile(const QString &fileName, IoAction action)
 {
@@ -135,6 +95,7 @@ ReadResult readAll(const QString &fileName)
 
 IoStatus append(const QString &fileName, const QByteArray &bytes)
 {
+    const bool existed = QFileInfo::exists(fileName) || QFileInfo(fileName).isSymLink();
     QFile file(fileName);
     if (IoStatus opened = openRegularFile(
             file, O_WRONLY | O_APPEND | O_CREAT,
@@ -144,10 +105,18 @@ IoStatus append(const QString &fileName, const QByteArray &bytes)
     const qint64 before = file.size();
     if (bytes.isEmpty())
         return IoStatus::success();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    bool ended = true;
+    if (IoStatus read = lastLineEnded(fileName, before, ended); !read.ok())
+        return read;
+    const QByteArray record = ended ? bytes : QByteArrayLiteral("\r\n") + bytes;
+    if (file.write(record) != record.size() || !file.flush()) {
         const QString reason = file.errorString();
-        if (file.isSequential() == false && file.size() != before)
+        if (!existed) {
+            file.close();
+            QFile::remove(fileName);
+        } else if (file.size() != before) {
             file.resize(before);
+        }
         return IoStatus::failure(fileName, reason);
     }
     file.close();
@@ -156,15 +125,22 @@ IoStatus append(const QString &fileName, const QByteArray &bytes)
     return IoStatus::success();
 }
 
-IoStatus replace(const QString &fileName, const QByteArray &bytes)
+IoStatus replace(const QString &fileName, const QByteArray &bytes, const QByteArray *expected)
 {
     const QFileInfo existing(fileName);
     // Renaming a new file over a device or a pipe would replace the special file itself.
     if (existing.exists() && !existing.isFile())
         return IoStatus::failure(fileName, QStringLiteral("not a regular file"), IoAction::Write,
                                  IoProblem::NotRegularFile);
-    if (std::optional<IoStatus> done = replaceThroughUnnamedFile(fileName, bytes))
-        return *done;
+    if (expected) {
+        const ReadResult now = readAll(fileName);
+        if (!now.status.ok())
+            return IoStatus::failure(fileName, now.status.reason(), IoAction::Write,
+                                     now.status.problem());
+        if (now.bytes != *expected)
+            return IoStatus::failure(fileName, QStringLiteral("changed on disk"), IoAction::Write,
+                                     IoProblem::ChangedOnDisk);
+    }
     QSaveFile file(fileName);
     // Unbuffered: a buffered write that fails only at commit() goes unnoticed by QSaveFile and
     // would replace the old file with a truncated one.
@@ -180,10 +156,21 @@ IoStatus replace(const QString &fileName, const QByteArray &bytes)
     return IoStatus::success();
 }
 
-QString temporaryName(const QString &fileName)
+void removeLeftovers(const QString &fileName)
 {
     const QFileInfo info(fileName);
-    return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".new");
+    QDir dir = info.dir();
+    const QString prefix = info.fileName() + u'.';
+    const QStringList found = dir.entryList({prefix + QStringLiteral("??????")},
+                                            QDir::Files | QDir::Hidden | QDir::System
+                                                | QDir::NoSymLinks | QDir::CaseSensitive);
+    for (const QString &name : found) {
+        const QStringView suffix = QStringView(name).sliced(prefix.size());
+        // Exactly the six letters and digits the new file's name ends in, nothing else.
+        if (std::all_of(suffix.begin(), suffix.end(),
+                        [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); }))
+            dir.remove(name);
+    }
 }
 
 IoStatus truncate(const QString &fileName)

@@ -442,18 +442,16 @@ void frmSettei::cmdNew_Click()
         failed(ensured);
 
     lstKoumoku->addItem(name);
+    // A table that could not be read back is never written over the list, so the window goes on
+    // without the new item until the next load that succeeds.
     const IoStatus loaded = ZRVM::LoadItemList();
-    if (!loaded.ok()) {
-        // The file holds the new record; the table follows it so that list and table agree.
-        QList<Item> items = ZRVM::items.items();
-        items.append(Item {name, Numeric::toInt16(target)});
-        ZRVM::items.replaceAll(std::move(items));
+    if (!loaded.ok())
         failed(loaded);
-    }
-    // The lists still follow the file, but a history file that could not be written is a failed
-    // write, and no completion message may follow one.
+    // A history file that could not be written is a failed write, and no completion message may
+    // follow one.
     if (ensured.ok())
-        inform(ZRVM::items.name(ZRVM::items.count()) + QStringLiteral(" の設定を新規登録しました"),
+        inform((loaded.ok() ? ZRVM::items.name(ZRVM::items.count()) : name)
+                   + QStringLiteral(" の設定を新規登録しました"),
                QStringLiteral("新規登録終了"));
 }
 
@@ -479,7 +477,7 @@ void frmSettei::cmdHozon_Click()
     const IoStatus saved = ItemList::save(ZRVM::items);
     if (!saved.ok()) {
         ZRVM::items.setItem(i, oldName, oldTarget);
-        failed(saved);
+        failedRewrite(saved);
         return;
     }
     inform(name + QStringLiteral(" の設定を更新しました"), QStringLiteral("設定更新終了"));
@@ -494,8 +492,11 @@ void frmSettei::cmdClear_Click()
     const QString name = ZRVM::items.name(i);
 
     IoStatus status = ItemList::save(ZRVM::items);
-    if (status.ok())
-        status = History::clear(name);
+    if (!status.ok()) {
+        failedRewrite(status);
+        return;
+    }
+    status = History::clear(name);
     if (!status.ok()) {
         failed(status);
         return;
@@ -517,23 +518,37 @@ void frmSettei::cmdDel_Click()
 
     const IoStatus saved = ItemList::save(ZRVM::items, i);
     if (!saved.ok()) {
-        failed(saved);
+        failedRewrite(saved);
         return;
     }
+    // A table that could not be read back still holds the item, so its history file stays.
     const IoStatus loaded = ZRVM::LoadItemList();
-    if (!loaded.ok()) {
-        // The file no longer holds the item; the table drops it too.
-        QList<Item> items = ZRVM::items.items();
-        items.removeAt(i - 1);
-        ZRVM::items.replaceAll(std::move(items));
+    if (!loaded.ok())
         failed(loaded);
-    }
     bool stillNamed = false;
     for (const Item &item : ZRVM::items.items())
         stillNamed = stillNamed || History::sameFile(item.name, deleted);
     if (!stillNamed)
         History::remove(deleted);
 
+    showItems();
+    inform(QStringLiteral("削除しました"), QStringLiteral("削除終了"));
+}
+
+// The item list changed on disk since it was read: that version wins, and the window shows it.
+void frmSettei::failedRewrite(const IoStatus &status)
+{
+    failed(status);
+    if (status.problem() != IoProblem::ChangedOnDisk)
+        return;
+    const IoStatus loaded = ZRVM::LoadItemList();
+    if (!loaded.ok())
+        failed(loaded);
+    showItems();
+}
+
+void frmSettei::showItems()
+{
     fillItemLists();
     m_rireki->setStringList({});
     lblGoukei->setText(QStringLiteral("0"));
@@ -544,7 +559,6 @@ void frmSettei::cmdDel_Click()
     }
     txtKoumoku->clear();
     txtKaisu->clear();
-    inform(QStringLiteral("削除しました"), QStringLiteral("削除終了"));
 }
 
 void frmSettei::cmdAgain_Click()

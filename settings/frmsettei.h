@@ -49,6 +49,8 @@ private:
     // The chosen item after the user confirmed "<its name><question>", or 0.
     int confirmChosen(const QString &question);
     void failed(const IoStatus &status);
+    void failedRewrite(const IoStatus &status);
+    void showItems();
 
     Services &m_services;
     QString m_helpPath;

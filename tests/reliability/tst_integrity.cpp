@@ -1,0 +1,214 @@
+#include "appwindows.h"
+#include "failuretexts.h"
+#include "fakes.h"
+#include "folderlock.h"
+#include "history.h"
+#include "itemlist.h"
+#include "scratchdir.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QListWidget>
+#include <QLockFile>
+#include <QProcess>
+#include <QTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using Step = std::function<IoStatus(ItemTable &)>;
+Q_DECLARE_METATYPE(Step)
+
+const QString kList = "項目一覧.txt";
+
+// Every entry of the folder with its inode, mode and link target or bytes.
+static QStringList folder()
+{
+    QStringList out;
+    for (struct stat st {}; const QString &name : ScratchDir::entries()) {
+        lstat(QFile::encodeName(name), &st);
+        out << name + ' ' + QString::number(st.st_ino) + ' ' + QString::number(st.st_mode, 8) + ' '
+                + QFile::symLinkTarget(name) + ScratchDir::read(name).toHex();
+    }
+    return out;
+}
+
+// File modes mean nothing to root, so as root the current test (or row) runs again as nobody,
+// with a copy of the display's key that nobody may read.
+static void runAsNobody()
+{
+    QTemporaryDir key;
+    QFile::copy(qEnvironmentVariable("XAUTHORITY"), key.filePath("x")); // none offscreen
+    QFile::setPermissions(key.path(), QFile::Permissions(0x7755));
+    QFile::setPermissions(key.filePath("x"), QFile::Permissions(0x6644));
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XAUTHORITY", key.filePath("x"));
+    child.setProcessEnvironment(env);
+    const QString tag = QTest::currentDataTag() ? QString(":") + QTest::currentDataTag() : "";
+    child.start("setpriv",
+                {"--reuid=nobody", "--regid=nogroup", "--clear-groups", qApp->applicationFilePath(),
+                 QTest::currentTestFunction() + tag});
+    if (!child.waitForStarted())
+        QSKIP("needs setpriv to run as nobody: file modes mean nothing to root");
+    QVERIFY(child.waitForFinished(60000));
+    QVERIFY2(child.exitCode() == 0, child.readAll().constData());
+}
+
+// Both windows for real with scripted boxes, started on a folder holding this item list.
+struct Program
+{
+    ScratchDir dir;
+    FakeServices fs;
+    AppWindows windows;
+    Services services {fs.dialogs, fs.clock, fs.random, fs.events, windows, fs.help};
+    explicit Program(const QByteArray &list, int mode = 0x6644)
+    {
+        ScratchDir::write(kList, list);
+        QFile::setPermissions(kList, QFile::Permissions(mode));
+        windows.setServices(services);
+        windows.show(AppWindow::Counting);
+    }
+    // Clicks the buttons of the window once it shows; gives the titles of all boxes so far, ?
+    // for an input box.
+    QString click(AppWindow window, const QStringList &buttons)
+    {
+        QWidget *w = windows.loaded(window);
+        for (const QString &button : buttons)
+            if (QTest::qWaitForWindowExposed(w))
+                w->findChild<QAbstractButton *>(button)->click();
+        QStringList titles;
+        for (const FakeDialogs::Shown &box : fs.dialogs.shown)
+            titles << (box.kind == "input" ? "?" : box.title);
+        return titles.join(' ');
+    }
+};
+
+class TestIntegrity : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void dataLayer_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QString>("kept"); // how the list file is kept
+        QTest::addColumn<Step>("step"); // after reading the list into a table
+        QTest::addColumn<QString>("told"); // the title and the line that names the cause
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray a("\"a\",1\r\n");
+        // clang-format off
+        const Step save = [](ItemTable &t) { return ItemList::save(t); };
+        QTest::newRow("a list behind a symbolic link is written through it") << a << "link"
+            << Step([](ItemTable &t) { t.setItem(1, "a", 2); return ItemList::save(t); }) << "" << QByteArray("\"a\",2\r\n");
+        QTest::newRow("a list an editor saved as UTF-8 goes back to code page 932, same names")
+            << hex("EF BB BF 22 E8 85 95 E7 AB 8B E3 81 A6 22 2C 35 0D 0A") << "file" << save << ""
+            << hex("22 98 72 97 A7 82 C4 22 2C 35 0D 0A");
+        QTest::newRow("a name that would read back as another is not saved") << a << "file"
+            << Step([](ItemTable &t) { t.setItem(1, "\uF86F", 1); return ItemList::save(t); }) << "書き込みエラー 項目名「\uF86F」は項目一覧にそのまま書けない文字を含みます。" << a;
+        QTest::newRow("a list changed since it was read is not overwritten") << a << "file" << Step([](ItemTable &t) {
+                return ItemList::append("kensui", 5).ok() ? ItemList::save(t) : IoStatus::success(); })
+            << "書き込みエラー 項目一覧がほかで変更されたため、上書きしませんでした。" << a + "\"kensui\",5\r\n";
+        QTest::newRow("a read-only list is not replaced") << a << "read-only" << save
+            << "書き込みエラー ディスクの空き容量と書き込み権限を確認してください。" << a;
+        QTest::newRow("a list that could not be read is never rewritten") << a << "unreadable" << save
+            << "書き込みエラー 項目一覧を読み込めなかったため、書き換えは行いません。" << a;
+        // clang-format on
+    }
+    void dataLayer()
+    {
+        QFETCH(QByteArray, list);
+        QFETCH(QString, kept);
+        QFETCH(Step, step);
+        QFETCH(QByteArray, after);
+        if (geteuid() == 0 && kept.contains("read"))
+            return runAsNobody();
+        ScratchDir dir;
+        ScratchDir::write(kept == "link" ? "real.txt" : kList, list);
+        QVERIFY(kept != "link" || QFile::link("real.txt", kList));
+        const int mode = kept == "read-only" ? 0x4444 : kept == "unreadable" ? 0x2200 : 0x6644;
+        QVERIFY(QFile::setPermissions(kList, QFile::Permissions(mode)));
+        ItemTable t;
+        QCOMPARE(ItemList::load(t).ok(), kept != "unreadable");
+        const QStringList before = folder();
+        const IoStatus s = step(t);
+        QTEST(s.ok() ? "" : FailureTexts::title(s) + ' ' + FailureTexts::text(s).section('\n', 1),
+              "told");
+        QCOMPARE(QFileInfo(kList).isSymLink(), kept == "link");
+        if (after == list)
+            QCOMPARE(folder(), before); // byte for byte, mode for mode, the same file
+        QFile::setPermissions(kList, QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(ScratchDir::read(kList), after);
+    }
+
+    void historyFiles()
+    {
+        ScratchDir dir;
+        FakeClock clock;
+        const QByteArray stamp = History::encodeRecord("12月31日", "07時05分09秒", 1).chopped(3);
+        ScratchDir::write("a.txt", stamp + "25"); // as an editor saves it, with no line end
+        QVERIFY(History::appendSetRecord("a", 1, clock).ok());
+        QCOMPARE(ScratchDir::read("a.txt"), stamp + "25\r\n" + stamp + "1\r\n");
+        rlimit old {}, full {10, RLIM_INFINITY}; // a disk full after 10 bytes
+        std::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(prlimit(0, RLIMIT_FSIZE, &full, &old) == 0);
+        const bool written = History::appendSetRecord("c", 5, clock).ok();
+        setrlimit(RLIMIT_FSIZE, &old);
+        QCOMPARE(written, false);
+        QCOMPARE(ScratchDir::exists("c.txt"), false);
+    }
+
+    void windowsNeverRewriteAListTheyCouldNotRead()
+    {
+        if (geteuid() == 0)
+            return runAsNobody();
+        Program p("\"a\",1\r\n\"b\",2\r\n", 0x2200); // writable, not readable
+        const QStringList before = folder();
+        p.fs.dialogs.inputAnswers.append({"x", "5"});
+        QCOMPARE(p.click(AppWindow::Settings, {"cmdNew", "cmdHozon", "cmdClear", "cmdDel"}),
+                 "読み込みエラー ? ? 読み込みエラー 項目未選定 項目未選定 項目未選定");
+        QCOMPARE(folder(), before);
+    }
+
+    // While this copy counts, the list is edited by hand and saved without its last line end:
+    // Next keeps the edit; Save is refused and the settings window shows the list as it now is;
+    // a registration starts on a line of its own. A second copy is not let in.
+    void handEditWhileCountingAndASecondCopy()
+    {
+        const QByteArray edited = "\"a\",1\r\n\"b\",1\r\n\"kensui\",5";
+        Program p(edited.left(14));
+        ScratchDir::write(kList, edited);
+        p.fs.dialogs.inputAnswers.append({"abc", "5"});
+        QCOMPARE(p.click(AppWindow::Counting, {"cmdNext", "cmdCut"}), "");
+        auto *items = p.windows.loaded(AppWindow::Settings)->findChild<QListWidget *>("lstKoumoku");
+        items->setCurrentRow(0);
+        QCOMPARE(p.click(AppWindow::Settings, {"cmdHozon", "cmdNew"}),
+                 "書き込みエラー ? ? 新規登録終了");
+        QCOMPARE(items->count(), 4); // reloaded after the refusal: a, b, kensui, then abc
+        QCOMPARE(ScratchDir::read(kList), edited + "\r\n\"abc\",5\r\n");
+        QProcess other; // holds the folder's lock as a running copy does
+        other.setWorkingDirectory(p.dir.path());
+        other.start(qApp->applicationFilePath(), {"--hold-lock"});
+        QVERIFY(other.waitForReadyRead(10000));
+        QLockFile lock(".zorvex.lock");
+        QCOMPARE(lockDataFolder(lock, p.fs.dialogs), false);
+        QCOMPARE(p.fs.dialogs.shown.last().title, "二重起動");
+        other.kill(); // a killed copy's lock is taken over
+        QVERIFY(other.waitForFinished(10000));
+        QCOMPARE(lockDataFolder(lock, p.fs.dialogs), true);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    if (argc == 2 && QByteArray(argv[1]) == "--hold-lock") {
+        QCoreApplication app(argc, argv);
+        QLockFile lock(".zorvex.lock");
+        return lock.tryLock(0) && write(STDOUT_FILENO, "locked", 6) == 6 ? pause() : 1;
+    }
+    QApplication app(argc, argv);
+    TestIntegrity test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_integrity.moc"
