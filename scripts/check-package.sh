@@ -81,23 +81,15 @@ inside_display() {
 help_case() {
     mkdir -p "$scratch/help"
     (cd "$scratch/help" && exec env HOME="$scratch/help" /usr/bin/zorvex) &
-    local pid=$! id viewer= child=
+    local pid=$! id
     started+=("$pid")
     wait_for_window "$pid" "項目無し"
     id=$(xdotool search --all --onlyvisible --pid "$pid" --name '^項目無し$' | head -n 1)
     xdotool windowfocus --sync "$id" key Return
     wait_for_window "$pid" "Zorvex"
     id=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Zorvex$' | head -n 1)
-    xdotool windowfocus --sync "$id" key Tab Tab Tab Tab Tab Return
-    for _ in $(seq 1 150); do
-        child=$(pgrep -P "$pid" || true)
-        [ -n "$child" ] &&
-            viewer=$(xdotool search --all --onlyvisible --pid "$child" 2>/dev/null | head -n 1 || true)
-        [ -n "$viewer" ] && break
-        sleep 0.2
-    done
-    [ -n "$viewer" ] || fail "ヘルプ showed no help viewer within 30 seconds"
-    echo "ok: ヘルプ shows the installed help in $(ps -o comm= "$child")"
+    "$root/scripts/open-help.sh" "$id" "$pid" >/dev/null || fail "ヘルプ showed no help viewer"
+    echo "ok: ヘルプ shows the installed help in $(ps -o comm= "$(pgrep -P "$pid")")"
     kill "$pid"
     wait "$pid" 2>/dev/null || true
 }

@@ -59,17 +59,8 @@ inside_display() {
     sleep 0.5
     import -window "$settings" "$root/docs/settings-history.png"
 
-    # ヘルプ is five tabs from the start button, which has the focus.
-    xdotool windowfocus --sync "$settings" key Tab Tab Tab Tab Tab Return
-    local viewer= child=
-    for _ in $(seq 1 150); do
-        child=$(pgrep -P "$pid" || true)
-        [ -n "$child" ] &&
-            viewer=$(xdotool search --all --onlyvisible --pid "$child" 2>/dev/null | head -n 1 || true)
-        [ -n "$viewer" ] && break
-        sleep 0.2
-    done
-    [ -n "$viewer" ] || fail "no help viewer appeared"
+    local viewer
+    viewer=$("$root/scripts/open-help.sh" "$settings" "$pid") || fail "no help viewer appeared"
     xdotool windowsize --sync "$viewer" 900 620
     sleep 1.5
     import -window "$viewer" "$root/docs/help-viewer.png"
