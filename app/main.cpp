@@ -20,13 +20,42 @@ using PlatformHelpViewer = ChmViewer;
 #endif
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLockFile>
+#include <QTranslator>
+
+#include <cstdio>
+
+namespace {
+
+// Every caption is Japanese: without a face that has its glyphs, each window shows rows of
+// empty boxes and no message box could say why. The font list is read once in any case for
+// the first paint, so asking it costs nothing measurable.
+void warnWithoutJapaneseFont()
+{
+#ifndef ZORVEX_NO_FONT_CHECK
+    if (QFontDatabase::families(QFontDatabase::Japanese).isEmpty())
+        std::fputs("zorvex: no installed font can draw Japanese text; install one with: "
+                   "sudo apt-get install fonts-ipafont-gothic\n",
+                   stderr);
+#endif
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zorvex"));
     QApplication::setApplicationVersion(QStringLiteral("1.01"));
+    // Qt's own texts (a text box's context menu, standard buttons) in the user's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+    warnWithoutJapaneseFont();
 
     SystemClock clock;
     ClockSeededRandom random(clock);

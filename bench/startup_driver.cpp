@@ -1,9 +1,11 @@
 // Times whole processes from exec to the first paint of their window: the program's
 // benchmark copy against an empty Qt window and against that window with one line of text,
-// taking turns, in one run on one display. Then starts the real program on the same item list
-// and reads how much CPU it uses while idle.
+// and against the same copy built without the start-up font check, taking turns, in one run on
+// one display. Then starts the real program on the same item list and reads how much CPU it uses
+// while idle.
 //
-// Usage: zorvex_startup_driver <firstpaint> <empty window> <text window> <program> [runs]
+// Usage: zorvex_startup_driver <firstpaint> <empty window> <text window>
+//            <firstpaint without font check> <program> [runs]
 
 #include "itemlist.h"
 
@@ -101,18 +103,22 @@ bool writeItemList(int count)
 
 int main(int argc, char *argv[])
 {
-    if (argc < 5) {
-        std::fprintf(stderr, "usage: %s <firstpaint> <emptywindow> <textwindow> <program> [runs]\n",
+    if (argc < 6) {
+        std::fprintf(stderr,
+                     "usage: %s <firstpaint> <emptywindow> <textwindow> <firstpaint without font "
+                     "check> <program> [runs]\n",
                      argv[0]);
         return 2;
     }
     const auto absolute = [](const char *path) {
         return QDir().absoluteFilePath(QString::fromLocal8Bit(path)).toStdString();
     };
-    const std::string exes[3] = {absolute(argv[1]), absolute(argv[2]), absolute(argv[3])};
-    const char *names[3] = {"program", "empty_window", "text_window"};
-    const std::string program = absolute(argv[4]);
-    const int runs = argc > 5 ? std::max(1, std::atoi(argv[5])) : 40;
+    constexpr int kinds = 4;
+    const std::string exes[kinds]
+        = {absolute(argv[1]), absolute(argv[2]), absolute(argv[3]), absolute(argv[4])};
+    const char *names[kinds] = {"program", "empty_window", "text_window", "without_font_check"};
+    const std::string program = absolute(argv[5]);
+    const int runs = argc > 6 ? std::max(1, std::atoi(argv[6])) : 40;
 
     QTemporaryDir dir;
     if (!dir.isValid() || !QDir::setCurrent(dir.path()) || !writeItemList(20)) {
@@ -125,12 +131,12 @@ int main(int argc, char *argv[])
         for (const std::string &exe : exes)
             runOnce(exe.c_str());
     }
-    std::vector<double> ms[3];
-    std::vector<long> rss[3];
+    std::vector<double> ms[kinds];
+    std::vector<long> rss[kinds];
     for (int k = 0; k < runs; ++k) {
         // Each run starts with a different one, so that drift hits all alike.
-        for (int turn = 0; turn < 3; ++turn) {
-            const int which = (k + turn) % 3;
+        for (int turn = 0; turn < kinds; ++turn) {
+            const int which = (k + turn) % kinds;
             const Run r = runOnce(exes[which].c_str());
             if (!r.ok) {
                 std::fprintf(stderr, "%s did not end on its first paint\n", names[which]);
@@ -142,7 +148,7 @@ int main(int argc, char *argv[])
     }
     const double a = median(ms[0]);
     const long ar = median(rss[0]);
-    for (int floor = 1; floor < 3; ++floor) {
+    for (int floor = 1; floor < kinds; ++floor) {
         const double f = median(ms[floor]);
         const long fr = median(rss[floor]);
         std::printf("startup_to_first_paint_ms  program %.1f  %s %.1f  ratio %.2f  (median of %d "

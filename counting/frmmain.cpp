@@ -109,7 +109,7 @@ frmMain::frmMain(Services &services, QWidget *parent)
     setWindowTitle(QStringLiteral("Zorvex"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/icon32.png")));
+    setWindowIcon(UiStyle::windowIcon());
     setFixedSize(UiStyle::px(9435), UiStyle::px(6750));
     setFont(UiStyle::gothic(21.75));
     m_buttonFace = palette().color(QPalette::Button);
@@ -179,6 +179,7 @@ void frmMain::createControls()
     m_Frame1->setAccessibleName(QStringLiteral("計画"));
     m_Frame1->setGeometry(UiStyle::rect(75, 150, 2550, 6465));
     m_Frame1->setFont(UiStyle::gothic(11.25));
+    UiStyle::captionOnFrameLine(m_Frame1);
     m_Frame1->setAutoFillBackground(true);
     keepButtonFace(m_Frame1);
 

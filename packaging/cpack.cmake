@@ -16,14 +16,15 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_NAME zorvex)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Zorvex developers")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Zorvex developers <zorvex@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libqt6gui6 only recommends the platform plugins, yet without them no window can open.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xchm | kchmviewer")
+# libqt6gui6 only recommends the platform plugins, yet without them no window can open. Every
+# text is Japanese, so a Japanese face is as necessary as the plugins; the help button needs a
+# CHM viewer, and Qt's own menus and buttons need their translation.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-japanese-gothic, \
+xchm | kchmviewer, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

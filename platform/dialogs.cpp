@@ -4,6 +4,18 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+namespace {
+
+// A box placed over a window that is not on screen (the counting window asks before it is ever
+// shown) would open where that window would be, at the screen's corner; with no parent, Qt
+// centres it on the screen.
+QWidget *placeOver(QWidget *parent)
+{
+    return parent && parent->isVisible() ? parent : nullptr;
+}
+
+} // namespace
+
 bool QtDialogs::message(QWidget *parent, const QString &text, const QString &title,
                         MessageIcon icon, MessageButtons buttons)
 {
@@ -11,7 +23,7 @@ bool QtDialogs::message(QWidget *parent, const QString &text, const QString &tit
                     title, text,
                     buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                         : QMessageBox::Ok,
-                    parent);
+                    placeOver(parent));
     box.setDefaultButton(QMessageBox::Ok);
     if (QAbstractButton *ok = box.button(QMessageBox::Ok))
         ok->setText(QStringLiteral("OK"));
@@ -22,7 +34,7 @@ bool QtDialogs::message(QWidget *parent, const QString &text, const QString &tit
 
 QString QtDialogs::input(QWidget *parent, const QString &prompt, const QString &title)
 {
-    QInputDialog dialog(parent);
+    QInputDialog dialog(placeOver(parent));
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
     dialog.setTextValue(QString());

@@ -1,6 +1,9 @@
 #include "uistyle.h"
 
+#include <QFileInfo>
 #include <QFontDatabase>
+#include <QGroupBox>
+#include <QGuiApplication>
 #include <QStringList>
 
 namespace UiStyle {
@@ -16,6 +19,37 @@ QFont gothic(qreal pointSize)
     font.setPointSizeF(pointSize);
     font.setWeight(QFont::Normal);
     return font;
+}
+
+QIcon windowIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/pictures/icon%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+QPixmap picture(const QString &fileName)
+{
+    const QString path = QStringLiteral(":/pictures/") + fileName;
+    if (qGuiApp && qGuiApp->devicePixelRatio() > 1) {
+        const QFileInfo file(path);
+        // Qt's image reader takes the device pixel ratio from the "@2x" in the name.
+        QPixmap twice;
+        if (twice.load(
+                QStringLiteral(":/pictures/%1@2x.%2").arg(file.completeBaseName(), file.suffix())))
+            return twice;
+    }
+    return QPixmap(path);
+}
+
+void captionOnFrameLine(QGroupBox *frame)
+{
+    // The line runs through the middle of the caption's height; the caption clips it away.
+    frame->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 2px groove palette(mid); margin-top: 0.5em; padding-top: 0.5em; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+        " left: 6px; padding: 0 2px; }"));
 }
 
 QColor paletteColor(int index)

@@ -2,7 +2,11 @@
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
+#include <QPixmap>
 #include <QRect>
+
+class QGroupBox;
 
 namespace UiStyle {
 
@@ -18,6 +22,17 @@ inline QRect rect(int left, int top, int width, int height)
 
 // The Japanese proportional gothic face, or the nearest installed one.
 QFont gothic(qreal pointSize);
+
+// The red arrow pointer at every size the desktop's icon theme has, for the title bar, the task
+// switcher and the taskbar alike.
+QIcon windowIcon();
+
+// A picture of the resources by file name ("logo.gif"), its "@2x" twin on a screen scaled by
+// two or more.
+QPixmap picture(const QString &fileName);
+
+// A frame whose caption sits on its etched line, interrupting it, rather than above it.
+void captionOnFrameLine(QGroupBox *frame);
 
 // The sixteen colours addressed by index 0..15.
 QColor paletteColor(int index);

@@ -3,6 +3,7 @@
 # copy of sample/ (the repository's sample is never written):
 #   docs/counting-round.png     the counting window at the second item of a round
 #   docs/settings-history.png   the settings window after the round, with a history on view
+#   docs/help-viewer.png        the help, opened with ヘルプ, in xchm
 # Usage: scripts/screenshots.sh [build directory, default build]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -39,6 +40,8 @@ inside_display() {
     scratch=$(mktemp -d)
     trap 'kill "${pid:-}" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "${scratch:-}"' EXIT
     cp "$root/sample/"* "$scratch/"
+    # The help file of this build, found in the data folder before any installed one.
+    cp "$build/resources/help/QvHelp.chm" "$scratch/"
     mkdir -p "$root/docs"
     cd "$scratch"
     LC_ALL=C.UTF-8 "$build/app/zorvex" &
@@ -55,7 +58,13 @@ inside_display() {
     settings=$(wait_for_window "$pid" "$counting")
     sleep 0.5
     import -window "$settings" "$root/docs/settings-history.png"
-    echo "Wrote docs/counting-round.png and docs/settings-history.png"
+
+    local viewer
+    viewer=$("$root/scripts/open-help.sh" "$settings" "$pid") || fail "no help viewer appeared"
+    xdotool windowsize --sync "$viewer" 900 620
+    sleep 1.5
+    import -window "$viewer" "$root/docs/help-viewer.png"
+    echo "Wrote docs/counting-round.png, docs/settings-history.png and docs/help-viewer.png"
 }
 
 if [ "${1:-}" = "--inside-display" ]; then
@@ -65,6 +74,6 @@ fi
 
 build=$(realpath -m "${1:-$root/build}")
 "$root/scripts/setup.sh"
-"$root/scripts/setup.sh" xdotool
+"$root/scripts/setup.sh" xdotool xchm fp-utils
 "$root/scripts/build.sh" "$build" -DBUILD_TESTING=OFF
 exec "$root/scripts/with-xvfb.sh" "$0" --inside-display "$build"

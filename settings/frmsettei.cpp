@@ -123,14 +123,14 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmSettei"));
     setWindowTitle(QStringLiteral("Zorvex"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/icon32.png")));
+    setWindowIcon(UiStyle::windowIcon());
     setFixedSize(UiStyle::px(9465), UiStyle::px(6780));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
 
     auto *logo = place(new QLabel(this), "Image1", QStringLiteral("Zorvex"),
                        UiStyle::rect(150, 150, 3165, 975));
-    logo->setPixmap(QPixmap(QStringLiteral(":/pictures/logo.gif")));
+    logo->setPixmap(UiStyle::picture(QStringLiteral("logo.gif")));
     logo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     cmdAgain
@@ -164,6 +164,8 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
     auto *frame2 = place(new QGroupBox(QStringLiteral("登録状態確認"), this), "Frame2",
                          QStringLiteral("登録状態確認"), UiStyle::rect(5100, 1425, 4215, 5265));
     frame2->setFont(small);
+    UiStyle::captionOnFrameLine(frame1);
+    UiStyle::captionOnFrameLine(frame2);
 
     cboKoumoku = place(new QComboBox(frame1), "cboKoumoku", QStringLiteral("実績履歴の項目"),
                        UiStyle::rect(150, 375, 4590, 345));
@@ -185,6 +187,9 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
     lstRireki->setSelectionMode(QAbstractItemView::SingleSelection);
     lstRireki->setUniformItemSizes(true);
     lstRireki->setFont(large);
+    // A long line is cut at the list's edge; the list never scrolls sideways.
+    lstRireki->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lstRireki->setTextElideMode(Qt::ElideNone);
 
     // Its text says what it is, so it is its name too.
     lblGoukei

@@ -29,9 +29,9 @@ void TestPictures::pictures()
                              qPrintable(file));
             }
         }
-        // The scissors stand on button grey; every other picture is see-through around its shape.
-        QCOMPARE(clear == 0, file == "cut16.png");
-        QVERIFY(clear < side * side * 3 / 4);
+        // Every picture is see-through around its shape, so any button face shows there.
+        QVERIFY2(clear > 0, qPrintable(file));
+        QVERIFY(clear < side * side * 5 / 6); // the thin scissors are the sparsest, at 80%
     }
     QFile gif(":/pictures/logo.gif");
     QVERIFY(gif.open(QIODevice::ReadOnly));

@@ -1,9 +1,13 @@
 #!/usr/bin/env python3
 """Redraws the program's pictures into resources/pictures/, and the window icon at the sizes
-the desktop's icon theme asks for into packaging/icons/.
+the desktop's icon theme asks for into packaging/icons/ (and, at the same sizes, into the
+pictures, for the windows' own icon).
 
 Standard library only. The icons are hand-placed pixels in the classic 16-colour palette; the
-title logo is drawn from letter shapes, outlined and shaded, and written as a GIF.
+title logo is drawn from letter shapes, outlined and shaded, and written as a GIF. Every picture
+also comes at twice its size, named with Qt's "@2x", for screens scaled by two: the hand-placed
+ones enlarged by Scale2x, which keeps their colours and hard edges and rounds off the stairs of
+their diagonals; the arrow and the logo drawn again from their outlines.
 
     python3 scripts/pictures/draw_pictures.py [pictures directory [theme icons directory]]
 """
@@ -75,10 +79,36 @@ def write_rgba_png(path, rows):
         f.write(png)
 
 
-def write_icon(path, name, art):
+def write_icon(path, name, art, scale=1):
     rows, clear = icon_rows(name, art)
+    if scale == 2:
+        rows = scale2x(rows)
     palette = CLASSIC + ([(192, 192, 192)] if clear else [])
     write_indexed_png(path, rows, palette, 16 if clear else None)
+
+
+def scale2x(rows):
+    """Each pixel becomes four; a corner takes a neighbour's colour where two edges meet."""
+    h, w = len(rows), len(rows[0])
+
+    def at(x, y, default):
+        return rows[y][x] if 0 <= x < w and 0 <= y < h else default
+
+    out = [[0] * (2 * w) for _ in range(2 * h)]
+    for y in range(h):
+        for x in range(w):
+            p = rows[y][x]
+            a, b, c, d = at(x, y - 1, p), at(x + 1, y, p), at(x - 1, y, p), at(x, y + 1, p)
+            out[2 * y][2 * x] = a if c == a and c != d and a != b else p
+            out[2 * y][2 * x + 1] = b if a == b and a != c and b != d else p
+            out[2 * y + 1][2 * x] = c if d == c and d != b and c != a else p
+            out[2 * y + 1][2 * x + 1] = d if b == d and b != a and d != c else p
+    return out
+
+
+def at2x(name):
+    stem, dot, suffix = name.rpartition(".")
+    return f"{stem}@2x.{suffix}"
 
 
 def icon_rows(name, art):
@@ -162,12 +192,21 @@ def main():
     target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "..", "resources",
                                                                 "pictures")
     os.makedirs(target, exist_ok=True)
-    for name, art, opaque in ICONS:
-        if opaque and CLEAR in art:
-            raise SystemExit(f"{name}: must be opaque")
+    for name, art in ICONS:
         write_icon(os.path.join(target, name), name, art)
-    width, height, indices, palette, clear_index = draw_logo()
-    write_gif(os.path.join(target, "logo.gif"), width, height, indices, palette, clear_index)
+        # The arrow has an outline of its own, drawn afresh rather than enlarged.
+        if art is ARROW:
+            write_rgba_png(os.path.join(target, at2x(name)), draw_arrow(64))
+        else:
+            write_icon(os.path.join(target, at2x(name)), name, art, scale=2)
+    for scale, name in ((1, "logo.gif"), (2, "logo@2x.gif")):
+        width, height, indices, palette, clear_index = draw_logo(scale)
+        write_gif(os.path.join(target, name), width, height, indices, palette, clear_index)
+    write_icon(os.path.join(target, "icon16.png"), "icon16.png", ARROW_16)
+    write_icon(os.path.join(target, "icon16@2x.png"), "icon16.png", ARROW_16, scale=2)
+    for size in (48, 256):
+        write_rgba_png(os.path.join(target, f"icon{size}.png"), draw_arrow(size))
+    write_rgba_png(os.path.join(target, "icon48@2x.png"), draw_arrow(96))
 
     theme = sys.argv[2] if len(sys.argv) > 2 else os.path.join(here, "..", "..", "packaging",
                                                                "icons")

@@ -94,22 +94,22 @@ HAND_16 = """
 """
 
 SCISSORS_16 = """
-SSSSSSSSSSSSSSSS
-SSSSKSSSSSSKSSSS
-SSSSKSSSSSSKSSSS
-SSSSKKSSSSKKSSSS
-SSSSSKSSSSKSSSSS
-SSSSSKKSSKKSSSSS
-SSSSSSKSSKSSSSSS
-SSSSSSKKKKSSSSSS
-SSSSSSSKKSSSSSSS
-SSSSSSNKKNSSSSSS
-SSSBBNNSSNNBBSSS
-SSBSSBSSSSBSSBSS
-SBSSSBSSSSBSSSBS
-SBSSSBSSSSBSSSBS
-SSBSBSSSSSSBSBSS
-SSSBSSSSSSSSBSSS
+................
+....K......K....
+....K......K....
+....KK....KK....
+.....K....K.....
+.....KK..KK.....
+......K..K......
+......KKKK......
+.......KK.......
+......NKKN......
+...BBNN..NNBB...
+..B..B....B..B..
+.B...B....B...B.
+.B...B....B...B.
+..B.B......B.B..
+...B........B...
 """
 
 NOTEBOOK_32 = """
@@ -436,23 +436,23 @@ WALKER_16 = """
 ................
 """
 
-# (file, picture, drawn on the button face rather than see-through)
+# (file, picture)
 ICONS = [
-    ("icon32.png", ARROW, False),
-    ("again32.png", ARROW, False),
-    ("next32.png", HAND_32, False),
-    ("next16.png", HAND_16, False),
-    ("cut16.png", SCISSORS_16, True),
-    ("new32.png", NOTEBOOK_32, False),
-    ("new16.png", NOTEBOOK_16, False),
-    ("hozon32.png", FLOPPY_32, False),
-    ("hozon16.png", FLOPPY_16, False),
-    ("clear32.png", PAGES_32, False),
-    ("clear16.png", PAGES_16, False),
-    ("del32.png", BIN_32, False),
-    ("del16.png", BIN_16, False),
-    ("help32.png", QUESTION_32, False),
-    ("help16.png", QUESTION_16, False),
-    ("end32.png", WALKER_32, False),
-    ("end16.png", WALKER_16, False),
+    ("icon32.png", ARROW),
+    ("again32.png", ARROW),
+    ("next32.png", HAND_32),
+    ("next16.png", HAND_16),
+    ("cut16.png", SCISSORS_16),
+    ("new32.png", NOTEBOOK_32),
+    ("new16.png", NOTEBOOK_16),
+    ("hozon32.png", FLOPPY_32),
+    ("hozon16.png", FLOPPY_16),
+    ("clear32.png", PAGES_32),
+    ("clear16.png", PAGES_16),
+    ("del32.png", BIN_32),
+    ("del16.png", BIN_16),
+    ("help32.png", QUESTION_32),
+    ("help16.png", QUESTION_16),
+    ("end32.png", WALKER_32),
+    ("end16.png", WALKER_16),
 ]

@@ -131,17 +131,20 @@ def fill_colour(v):
     return (level, level, level)
 
 
-def draw_logo():
-    sw, sh = WIDTH * SUB, HEIGHT * SUB
+def draw_logo(scale=1):
+    """The logo at scale times its size in pixels; the letter shapes are the same."""
+    width, height = WIDTH * scale, HEIGHT * scale
+    per = SUB * scale  # samples per logo unit
+    sw, sh = width * SUB, height * SUB
     inside = word()
-    mask = [inside((i % sw + 0.5) / SUB, (i // sw + 0.5) / SUB) for i in range(sw * sh)]
+    mask = [inside((i % sw + 0.5) / per, (i // sw + 0.5) / per) for i in range(sw * sh)]
     depth = depth_inside(mask, sw, sh)
-    rim = RIM * SUB
-    sx, sy = SHADOW[0] * SUB, SHADOW[1] * SUB
+    rim = RIM * per
+    sx, sy = SHADOW[0] * per, SHADOW[1] * per
 
     pixels = []
-    for py in range(HEIGHT):
-        for px in range(WIDTH):
+    for py in range(height):
+        for px in range(width):
             acc = [0, 0, 0]
             letter = shade = 0
             for j in range(SUB):
@@ -151,12 +154,12 @@ def draw_logo():
                     if mask[k]:
                         letter += 1
                         # A darker outer pixel keeps the rim crisp against a light background.
-                        if depth[k] <= SUB:
+                        if depth[k] <= per:
                             c = (200, 0, 0)
                         elif depth[k] <= rim:
                             c = (255, 0, 0)
                         else:
-                            c = fill_colour((y + 0.5) / SUB)
+                            c = fill_colour((y + 0.5) / per)
                         acc = [a + b for a, b in zip(acc, c)]
                     elif x >= sx and y >= sy and mask[(y - sy) * sw + x - sx]:
                         shade += 1
@@ -167,10 +170,10 @@ def draw_logo():
                 pixels.append((96, 96, 96))
             else:
                 pixels.append(None)
-    return quantise(pixels)
+    return quantise(width, height, pixels)
 
 
-def quantise(pixels):
+def quantise(width, height, pixels):
     step = 1
     while True:
         snap = [None if p is None else tuple(min(255, round(c / step) * step) for c in p)
@@ -183,4 +186,4 @@ def quantise(pixels):
     palette = [(192, 192, 192)] + colours
     palette += [(0, 0, 0)] * (256 - len(palette))
     index = {c: i + 1 for i, c in enumerate(colours)}
-    return WIDTH, HEIGHT, [0 if p is None else index[p] for p in snap], palette, 0
+    return width, height, [0 if p is None else index[p] for p in snap], palette, 0

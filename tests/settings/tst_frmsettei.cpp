@@ -280,11 +280,11 @@ private Q_SLOTS:
         ScratchDir::write("QvHelp.chm", "ITSF");
         press(AppWindow::Settings, "cmdHelp");
         press(AppWindow::Settings, "cmdHelp");
-        QTRY_COMPARE(ScratchDir::read("xchm.pids").count('\n'), 2);
+        QTRY_COMPARE(ScratchDir::read("xchm.pids").count('\n'), 1); // the second press raises it
         const QList<QByteArray> ids = ScratchDir::read("xchm.pids").split('\n');
         press(AppWindow::Settings, "cmdEnd");
         QVERIFY(!settei->isVisible());
-        QCOMPARE(::kill(ids[0].toInt(), 0) + ::kill(ids[1].toInt(), 0), -2); // both closed
+        QCOMPARE(::kill(ids[0].toInt(), 0), -1); // closed
     }
 };
 
