@@ -20,9 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QScreen>
 #include <QScrollBar>
-#include <QStyle>
 #include <QToolButton>
 #include <cmath>
 
@@ -89,10 +87,8 @@ void showText(QLabel *label, const QString &text)
 }
 
 // A label's text is its accessible name; the description says what the text is.
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &description = {})
+QLabel *plainLabel(QLabel *label, const QString &description = {})
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(name);
     label->setAccessibleDescription(description);
     // Item names are shown as typed, never as markup.
     label->setTextFormat(Qt::PlainText);
@@ -116,10 +112,13 @@ frmMain::frmMain(Services &services, QWidget *parent)
     setAutoFillBackground(true);
     setBackColor(m_buttonFace);
     createControls();
+    connectControls();
 }
 
 void frmMain::createControls()
 {
+    using UiStyle::place;
+    using UiStyle::rect;
     // Everything but the see-through labels keeps the button face while the window flashes.
     const auto keepButtonFace = [this](QWidget *w) {
         QPalette p = w->palette();
@@ -128,82 +127,77 @@ void frmMain::createControls()
     };
 
     // Created in tab order, so that the focus chain follows it.
-    m_lblKoumoku = makeLabel(this, QStringLiteral("lblKoumoku"), QStringLiteral("現在の項目"));
-    m_lblKoumoku->setGeometry(UiStyle::rect(2655, 585, 6735, 1515));
-    m_lblKoumoku->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_lblKoumoku->setWordWrap(true);
+    lblKoumoku = plainLabel(place(new QLabel(this), "lblKoumoku", rect(2655, 585, 6735, 1515)),
+                            QStringLiteral("現在の項目"));
+    lblKoumoku->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblKoumoku->setWordWrap(true);
 
-    m_txtKaisu = new QLineEdit(QStringLiteral("0"), this);
-    m_txtKaisu->setObjectName(QStringLiteral("txtKaisu"));
-    m_txtKaisu->setAccessibleName(QStringLiteral("回数"));
-    m_txtKaisu->setGeometry(UiStyle::rect(6750, 5700, 1215, 510));
-    keepButtonFace(m_txtKaisu);
-    m_txtKaisu->installEventFilter(this);
+    txtKaisu
+        = place(new QLineEdit(QStringLiteral("0"), this), "txtKaisu", rect(6750, 5700, 1215, 510));
+    txtKaisu->setAccessibleName(QStringLiteral("回数"));
+    keepButtonFace(txtKaisu);
 
-    m_cmdNext = new QToolButton(this);
-    m_cmdNext->setObjectName(QStringLiteral("cmdNext"));
-    m_cmdNext->setGeometry(UiStyle::rect(8250, 5625, 990, 990));
-    m_cmdNext->setFont(UiStyle::gothic(9));
-    m_cmdNext->setText(QStringLiteral("次へ"));
+    cmdNext = place(new QToolButton(this), "cmdNext", rect(8250, 5625, 990, 990));
+    cmdNext->setFont(UiStyle::gothic(9));
+    cmdNext->setText(QStringLiteral("次へ"));
     QIcon hand;
     hand.addFile(QStringLiteral(":/pictures/next32.png"), QSize(32, 32));
     hand.addFile(QStringLiteral(":/pictures/next16.png"), QSize(16, 16));
-    m_cmdNext->setIcon(hand);
-    m_cmdNext->setIconSize(QSize(32, 32));
-    m_cmdNext->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    m_cmdNext->setFocusPolicy(Qt::StrongFocus);
-    keepButtonFace(m_cmdNext);
-    m_cmdNext->installEventFilter(this);
-    connect(m_cmdNext, &QToolButton::clicked, this, &frmMain::cmdNext_Click);
+    cmdNext->setIcon(hand);
+    cmdNext->setIconSize(QSize(32, 32));
+    cmdNext->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    cmdNext->setFocusPolicy(Qt::StrongFocus);
+    keepButtonFace(cmdNext);
 
-    m_hsbKaisu = new QScrollBar(Qt::Horizontal, this);
-    m_hsbKaisu->setObjectName(QStringLiteral("hsbKaisu"));
-    m_hsbKaisu->setAccessibleName(QStringLiteral("回数の調整"));
-    m_hsbKaisu->setGeometry(UiStyle::rect(6750, 6300, 1215, 240));
-    m_hsbKaisu->setRange(0, 1000);
-    m_hsbKaisu->setSingleStep(1);
-    m_hsbKaisu->setPageStep(10);
-    m_hsbKaisu->setFocusPolicy(Qt::StrongFocus);
-    keepButtonFace(m_hsbKaisu);
-    m_hsbKaisu->installEventFilter(this);
-    connect(m_hsbKaisu, &QScrollBar::valueChanged, this, &frmMain::hsbKaisu_Change);
-    connect(m_hsbKaisu, &QScrollBar::sliderMoved, this, &frmMain::hsbKaisu_Scroll);
+    hsbKaisu = place(new QScrollBar(Qt::Horizontal, this), "hsbKaisu", rect(6750, 6300, 1215, 240));
+    hsbKaisu->setAccessibleName(QStringLiteral("回数の調整"));
+    hsbKaisu->setRange(0, 1000);
+    hsbKaisu->setSingleStep(1);
+    hsbKaisu->setPageStep(10);
+    hsbKaisu->setFocusPolicy(Qt::StrongFocus);
+    keepButtonFace(hsbKaisu);
 
-    m_lblKaisu = makeLabel(this, QStringLiteral("lblKaisu"), QStringLiteral("指示回数"));
-    m_lblKaisu->setGeometry(UiStyle::rect(2700, 2250, 6720, 2865));
-    m_lblKaisu->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_lblKaisu->setFont(UiStyle::gothic(150));
+    lblKaisu = plainLabel(place(new QLabel(this), "lblKaisu", rect(2700, 2250, 6720, 2865)),
+                          QStringLiteral("指示回数"));
+    lblKaisu->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblKaisu->setFont(UiStyle::gothic(150));
 
-    m_Frame1 = new QGroupBox(QStringLiteral("計画"), this);
-    m_Frame1->setObjectName(QStringLiteral("Frame1"));
-    m_Frame1->setAccessibleName(QStringLiteral("計画"));
-    m_Frame1->setGeometry(UiStyle::rect(75, 150, 2550, 6465));
-    m_Frame1->setFont(UiStyle::gothic(11.25));
-    UiStyle::captionOnFrameLine(m_Frame1);
-    m_Frame1->setAutoFillBackground(true);
-    keepButtonFace(m_Frame1);
+    Frame1
+        = place(new QGroupBox(QStringLiteral("計画"), this), "Frame1", rect(75, 150, 2550, 6465));
+    Frame1->setFont(UiStyle::gothic(11.25));
+    UiStyle::captionOnFrameLine(Frame1);
+    Frame1->setAutoFillBackground(true);
+    keepButtonFace(Frame1);
 
     // Member 20 comes first in the tab order.
     for (int i : {20, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19}) {
-        QLabel *label = makeLabel(m_Frame1, QStringLiteral("lblSnd(%1)").arg(i));
-        label->setGeometry(UiStyle::rect(105, 75 + 300 * i, 2415, 240));
+        const QByteArray name = "lblSnd(" + QByteArray::number(i) + ')';
+        QLabel *label = plainLabel(
+            place(new QLabel(Frame1), name.constData(), rect(105, 75 + 300 * i, 2415, 240)));
         label->setFont(UiStyle::gothic(11.25));
         m_lblSnd[size_t(i)] = label;
     }
 
-    m_cmdCut = new QPushButton(this);
-    m_cmdCut->setObjectName(QStringLiteral("cmdCut"));
-    m_cmdCut->setAccessibleName(QStringLiteral("中断"));
-    m_cmdCut->setGeometry(UiStyle::rect(9000, 75, 390, 345));
-    m_cmdCut->setIcon(QIcon(QStringLiteral(":/pictures/cut16.png")));
-    m_cmdCut->setIconSize(QSize(16, 16));
-    keepButtonFace(m_cmdCut);
-    m_cmdCut->installEventFilter(this);
-    connect(m_cmdCut, &QPushButton::clicked, this, &frmMain::cmdCut_Click);
+    cmdCut = place(new QPushButton(this), "cmdCut", rect(9000, 75, 390, 345));
+    cmdCut->setAccessibleName(QStringLiteral("中断"));
+    cmdCut->setIcon(QIcon(QStringLiteral(":/pictures/cut16.png")));
+    cmdCut->setIconSize(QSize(16, 16));
+    keepButtonFace(cmdCut);
 
-    setTabOrder(m_txtKaisu, m_cmdNext);
-    setTabOrder(m_cmdNext, m_hsbKaisu);
-    setTabOrder(m_hsbKaisu, m_cmdCut);
+    setTabOrder(txtKaisu, cmdNext);
+    setTabOrder(cmdNext, hsbKaisu);
+    setTabOrder(hsbKaisu, cmdCut);
+}
+
+void frmMain::connectControls()
+{
+    for (QWidget *w : {static_cast<QWidget *>(txtKaisu), static_cast<QWidget *>(cmdNext),
+                       static_cast<QWidget *>(hsbKaisu), static_cast<QWidget *>(cmdCut)})
+        w->installEventFilter(this);
+    connect(cmdNext, &QToolButton::clicked, this, &frmMain::cmdNext_Click);
+    connect(hsbKaisu, &QScrollBar::valueChanged, this, &frmMain::hsbKaisu_Change);
+    connect(hsbKaisu, &QScrollBar::sliderMoved, this, &frmMain::hsbKaisu_Scroll);
+    connect(cmdCut, &QPushButton::clicked, this, &frmMain::cmdCut_Click);
 }
 
 QLabel *frmMain::lblSnd(int index) const
@@ -245,9 +239,7 @@ void frmMain::Form_Load()
         return;
     }
 
-    if (const QScreen *s = screen())
-        setGeometry(
-            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), s->availableGeometry()));
+    UiStyle::centreOnScreen(this);
     show();
 
     for (int i = 1; i <= labelCount; ++i)
@@ -259,9 +251,9 @@ void frmMain::Form_Load()
         markItemLabel(label, false);
         label->setText(QString::number(i) + u'.' + ZRVM::items.name(i));
     }
-    m_cmdNext->setText(ZRVM::items.count() == 1 ? QStringLiteral("終了") : QStringLiteral("次へ"));
-    m_hsbKaisu->setValue(0);
-    m_txtKaisu->clear();
+    cmdNext->setText(ZRVM::items.count() == 1 ? QStringLiteral("終了") : QStringLiteral("次へ"));
+    hsbKaisu->setValue(0);
+    txtKaisu->clear();
     ZRVM::currentItem = 1;
     ShowCurrentItem();
 }
@@ -271,22 +263,22 @@ void frmMain::ShowCurrentItem()
     const int k = ZRVM::currentItem;
     markItemLabel(lblSnd(k), true);
     const QString name = ZRVM::items.name(k);
-    showText(m_lblKoumoku, name);
-    QFont font = m_lblKoumoku->font();
+    showText(lblKoumoku, name);
+    QFont font = lblKoumoku->font();
     font.setPointSizeF(nameFontSize(characterCount(name)));
-    m_lblKoumoku->setFont(font);
+    lblKoumoku->setFont(font);
 
     m_services.random.reseedFromClock();
     const qint16 suggested
         = suggestedCount(ZRVM::items.target(k), m_services.random.nextFraction());
     const QString shown = QString::number(suggested);
-    showText(m_lblKaisu, shown);
-    m_hsbKaisu->setValue(suggested);
+    showText(lblKaisu, shown);
+    hsbKaisu->setValue(suggested);
     // A count the bar cannot take (a target above its maximum, or below 1) is still offered
     // exactly as drawn.
-    if (m_txtKaisu->text() != shown)
-        m_txtKaisu->setText(shown);
-    m_cmdNext->setFocus();
+    if (txtKaisu->text() != shown)
+        txtKaisu->setText(shown);
+    cmdNext->setFocus();
 }
 
 void frmMain::cmdNext_Click()
@@ -295,13 +287,13 @@ void frmMain::cmdNext_Click()
         return;
     const QScopedValueRollback busy(m_busy, true);
 
-    const double count = Numeric::valueOf(m_txtKaisu->text());
+    const double count = Numeric::valueOf(txtKaisu->text());
     if (count < 1) {
         const bool ok = m_services.dialogs.message(
             this, QStringLiteral("回数ゼロで次へ進もうとしていますがよろしいいですか？"),
             QStringLiteral("確認"), MessageIcon::Warning, MessageButtons::OkCancel);
         if (!ok) {
-            m_txtKaisu->setFocus();
+            txtKaisu->setFocus();
             return;
         }
     }
@@ -317,7 +309,7 @@ void frmMain::cmdNext_Click()
         return;
     }
     if (k == last - 1)
-        m_cmdNext->setText(QStringLiteral("終わり"));
+        cmdNext->setText(QStringLiteral("終わり"));
     const IoStatus saved = ItemList::save(ZRVM::items);
     // The rewrite only repeats an unchanged table, so a list changed on disk meanwhile (by hand,
     // by another program) simply keeps that change.
@@ -328,8 +320,8 @@ void frmMain::cmdNext_Click()
                                    MessageIcon::Warning);
     }
 
-    m_hsbKaisu->setValue(0);
-    m_txtKaisu->clear();
+    hsbKaisu->setValue(0);
+    txtKaisu->clear();
     if (k < last) {
         setBackColor(UiStyle::paletteColor(s_flashColorIndex));
         ZRVM::Pause(0.1f, m_services.clock, m_services.events);
@@ -363,13 +355,13 @@ void frmMain::cmdCut_Click()
 
 void frmMain::hsbKaisu_Change()
 {
-    m_txtKaisu->setText(QString::number(m_hsbKaisu->value()));
+    txtKaisu->setText(QString::number(hsbKaisu->value()));
 }
 
 void frmMain::hsbKaisu_Scroll()
 {
     // While the thumb is dragged the value follows the thumb only after this notification.
-    m_txtKaisu->setText(QString::number(m_hsbKaisu->sliderPosition()));
+    txtKaisu->setText(QString::number(hsbKaisu->sliderPosition()));
 }
 
 void frmMain::txtKaisu_KeyPress(qint16 &keyAscii)
@@ -384,7 +376,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         return QWidget::eventFilter(watched, event);
     auto *key = static_cast<QKeyEvent *>(event);
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    if (watched == m_txtKaisu) {
+    if (watched == txtKaisu) {
         qint16 keyAscii = enter ? 13 : 0;
         if (!enter && !key->text().isEmpty())
             keyAscii = qint16(key->text().at(0).unicode());
@@ -393,15 +385,14 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         // The key goes on to the text box unchanged.
         return false;
     }
-    if (watched == m_hsbKaisu && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
+    if (watched == hsbKaisu && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
         // The toolkit's horizontal scroll bars step down on Right and up on Left; the count
         // goes up to the right, as the arrows on the bar show.
-        m_hsbKaisu->triggerAction(key->key() == Qt::Key_Right
-                                      ? QAbstractSlider::SliderSingleStepAdd
-                                      : QAbstractSlider::SliderSingleStepSub);
+        hsbKaisu->triggerAction(key->key() == Qt::Key_Right ? QAbstractSlider::SliderSingleStepAdd
+                                                            : QAbstractSlider::SliderSingleStepSub);
         return true;
     }
-    if ((watched == m_cmdNext || watched == m_cmdCut) && enter) {
+    if ((watched == cmdNext || watched == cmdCut) && enter) {
         // Space is the toolkit's own; Enter activates the focused button as well.
         if (!key->isAutoRepeat())
             static_cast<QAbstractButton *>(watched)->click();

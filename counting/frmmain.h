@@ -33,6 +33,7 @@ private:
     void txtKaisu_KeyPress(qint16 &keyAscii);
 
     void createControls();
+    void connectControls();
     void ShowCurrentItem();
     QLabel *lblSnd(int index) const;
     // The items a round walks through: no more than there are labels for.
@@ -46,14 +47,14 @@ private:
     // leave the round or close the window under the running handler.
     bool m_busy = false;
 
-    QLabel *m_lblKoumoku = nullptr;
-    QLineEdit *m_txtKaisu = nullptr;
-    QToolButton *m_cmdNext = nullptr;
-    QScrollBar *m_hsbKaisu = nullptr;
-    QLabel *m_lblKaisu = nullptr;
-    QGroupBox *m_Frame1 = nullptr;
+    QLabel *lblKoumoku = nullptr;
+    QLineEdit *txtKaisu = nullptr;
+    QToolButton *cmdNext = nullptr;
+    QScrollBar *hsbKaisu = nullptr;
+    QLabel *lblKaisu = nullptr;
+    QGroupBox *Frame1 = nullptr;
     std::array<QLabel *, 21> m_lblSnd {}; // members 1 to 20; there is no member 0
-    QPushButton *m_cmdCut = nullptr;
+    QPushButton *cmdCut = nullptr;
 
     // Outlives every load of the window within one run.
     static qint16 s_flashColorIndex;

@@ -1,5 +1,7 @@
 #include "uistyle.h"
 
+#include <QScreen>
+
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -7,6 +9,16 @@
 #include <QStringList>
 
 namespace UiStyle {
+
+void centreOnScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen();
+    if (!screen)
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
 
 QFont gothic(qreal pointSize)
 {

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QRect>
+#include <QWidget>
 
 class QGroupBox;
 
@@ -19,6 +20,17 @@ inline QRect rect(int left, int top, int width, int height)
 {
     return {px(left), px(top), px(width), px(height)};
 }
+
+// Gives a control its design name and puts it where the layout has it.
+template<typename W> W *place(W *widget, const char *name, const QRect &geometry)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+// Moves a top-level window, frame included, to the middle of its screen's free area.
+void centreOnScreen(QWidget *window);
 
 // The Japanese proportional gothic face, or the nearest installed one.
 QFont gothic(qreal pointSize);

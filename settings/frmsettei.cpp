@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
-#include <QScreen>
 #include <QStringListModel>
 #include <QToolButton>
 
@@ -49,20 +48,11 @@ protected:
     }
 };
 
-template<typename W>
-W *place(W *widget, const char *name, const QString &accessibleName, const QRect &geometry)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(accessibleName);
-    widget->setGeometry(geometry);
-    return widget;
-}
-
 QToolButton *pictureButton(QWidget *parent, const char *name, int left, const QString &caption,
                            const QString &picture, bool withSmall, const QString &tip)
 {
     auto *button
-        = place(new PictureButton(parent), name, caption, UiStyle::rect(left, 150, 840, 915));
+        = UiStyle::place(new PictureButton(parent), name, UiStyle::rect(left, 150, 840, 915));
     QIcon icon;
     const QString path = QStringLiteral(":/pictures/") + picture;
     icon.addFile(path + QStringLiteral("32.png"), QSize(32, 32));
@@ -79,8 +69,8 @@ QToolButton *pictureButton(QWidget *parent, const char *name, int left, const QS
 
 QWidget *etchedLine(QWidget *parent, const char *name, int top, const QColor &color)
 {
-    auto *line = place(
-        new QWidget(parent), name, QString(),
+    auto *line = UiStyle::place(
+        new QWidget(parent), name,
         QRect(UiStyle::px(150), UiStyle::px(top), UiStyle::px(9300) - UiStyle::px(150) + 1, 1));
     QPalette palette = line->palette();
     palette.setColor(QPalette::Window, color);
@@ -127,9 +117,16 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
     setFixedSize(UiStyle::px(9465), UiStyle::px(6780));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
+    createControls();
+    connectControls();
+}
 
-    auto *logo = place(new QLabel(this), "Image1", QStringLiteral("Zorvex"),
-                       UiStyle::rect(150, 150, 3165, 975));
+void frmSettei::createControls()
+{
+    using UiStyle::place;
+    using UiStyle::rect;
+    auto *logo = place(new QLabel(this), "Image1", rect(150, 150, 3165, 975));
+    logo->setAccessibleName(QStringLiteral("Zorvex"));
     logo->setPixmap(UiStyle::picture(QStringLiteral("logo.gif")));
     logo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
@@ -159,16 +156,16 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
     const QFont large = UiStyle::gothic(12);
 
     auto *frame1 = place(new QGroupBox(QStringLiteral("実績履歴リスト"), this), "Frame1",
-                         QStringLiteral("実績履歴リスト"), UiStyle::rect(90, 1425, 4890, 5265));
+                         rect(90, 1425, 4890, 5265));
     frame1->setFont(small);
     auto *frame2 = place(new QGroupBox(QStringLiteral("登録状態確認"), this), "Frame2",
-                         QStringLiteral("登録状態確認"), UiStyle::rect(5100, 1425, 4215, 5265));
+                         rect(5100, 1425, 4215, 5265));
     frame2->setFont(small);
     UiStyle::captionOnFrameLine(frame1);
     UiStyle::captionOnFrameLine(frame2);
 
-    cboKoumoku = place(new QComboBox(frame1), "cboKoumoku", QStringLiteral("実績履歴の項目"),
-                       UiStyle::rect(150, 375, 4590, 345));
+    cboKoumoku = place(new QComboBox(frame1), "cboKoumoku", rect(150, 375, 4590, 345));
+    cboKoumoku->setAccessibleName(QStringLiteral("実績履歴の項目"));
     cboKoumoku->setEditable(true);
     // Typing in the box only changes its text; it never adds an entry.
     cboKoumoku->setInsertPolicy(QComboBox::NoInsert);
@@ -180,8 +177,8 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
 
     // The history can hold a great many records, so it is one model filled in one step.
     m_rireki = new QStringListModel(this);
-    lstRireki = place(new QListView(frame1), "lstRireki", QStringLiteral("実績履歴"),
-                      UiStyle::rect(150, 750, 4590, 4140));
+    lstRireki = place(new QListView(frame1), "lstRireki", rect(150, 750, 4590, 4140));
+    lstRireki->setAccessibleName(QStringLiteral("実績履歴"));
     lstRireki->setModel(m_rireki);
     lstRireki->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstRireki->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -192,27 +189,25 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
     lstRireki->setTextElideMode(Qt::ElideNone);
 
     // Its text says what it is, so it is its name too.
-    lblGoukei
-        = place(new QLabel(frame1), "lblGoukei", QString(), UiStyle::rect(2625, 4950, 2040, 240));
+    lblGoukei = place(new QLabel(frame1), "lblGoukei", rect(2625, 4950, 2040, 240));
     lblGoukei->setAccessibleDescription(QStringLiteral("合計"));
     lblGoukei->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblGoukei->setFont(small);
 
-    txtKoumoku = place(new QLineEdit(frame2), "txtKoumoku", QStringLiteral("項目名"),
-                       UiStyle::rect(150, 375, 3240, 315));
-    txtKaisu = place(new QLineEdit(frame2), "txtKaisu", QStringLiteral("指示数"),
-                     UiStyle::rect(3450, 375, 615, 315));
+    txtKoumoku = place(new QLineEdit(frame2), "txtKoumoku", rect(150, 375, 3240, 315));
+    txtKoumoku->setAccessibleName(QStringLiteral("項目名"));
+    txtKaisu = place(new QLineEdit(frame2), "txtKaisu", rect(3450, 375, 615, 315));
+    txtKaisu->setAccessibleName(QStringLiteral("指示数"));
     for (QLineEdit *box : {txtKoumoku, txtKaisu}) {
         box->setFont(small);
         box->setToolTip(QStringLiteral("修正後設定保存を押して下さい"));
     }
 
-    lstKoumoku = place(new QListWidget(frame2), "lstKoumoku", QStringLiteral("登録項目"),
-                       UiStyle::rect(150, 750, 3915, 4380));
+    lstKoumoku = place(new QListWidget(frame2), "lstKoumoku", rect(150, 750, 3915, 4380));
+    lstKoumoku->setAccessibleName(QStringLiteral("登録項目"));
     lstKoumoku->setSelectionMode(QAbstractItemView::SingleSelection);
     lstKoumoku->setFont(large);
     lstKoumoku->setToolTip(QStringLiteral("クリックすると選択されます"));
-    lstKoumoku->installEventFilter(this);
 
     // The value box comes before the name box, although it stands to its right.
     const QList<QWidget *> tabOrder {cmdAgain,   cmdNew,   cmdHozon,   cmdClear,
@@ -221,7 +216,11 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
     for (qsizetype k = 1; k < tabOrder.size(); ++k)
         setTabOrder(tabOrder[k - 1], tabOrder[k]);
     cmdAgain->setFocus();
+}
 
+void frmSettei::connectControls()
+{
+    lstKoumoku->installEventFilter(this);
     connect(cboKoumoku, &QComboBox::activated, this, &frmSettei::cboKoumoku_Click);
     // A selection covers the mouse and the arrow keys; a click on the entry that is already
     // selected fills the boxes again, over whatever was typed there.
@@ -259,11 +258,7 @@ void frmSettei::showEvent(QShowEvent *event)
 {
     if (!m_centred) {
         m_centred = true;
-        if (QScreen *s = screen()) {
-            QRect r = frameGeometry();
-            r.moveCenter(s->availableGeometry().center());
-            move(r.topLeft());
-        }
+        UiStyle::centreOnScreen(this);
         cmdAgain->setFocus();
     }
     QWidget::showEvent(event);

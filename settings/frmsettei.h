@@ -37,6 +37,8 @@ private:
     void cmdHelp_Click();
     void cmdEnd_Click();
 
+    void createControls();
+    void connectControls();
     void ShowHistory();
     void fillItemLists();
     int selectedRow() const;
@@ -58,18 +60,18 @@ private:
     bool m_filling = false;
     bool m_centred = false;
 
-    QToolButton *cmdAgain;
-    QToolButton *cmdNew;
-    QToolButton *cmdHozon;
-    QToolButton *cmdClear;
-    QToolButton *cmdDel;
-    QToolButton *cmdHelp;
-    QToolButton *cmdEnd;
-    QComboBox *cboKoumoku;
-    QListWidget *lstKoumoku;
-    QLineEdit *txtKaisu;
-    QLineEdit *txtKoumoku;
-    QListView *lstRireki;
-    QStringListModel *m_rireki;
-    QLabel *lblGoukei;
+    QToolButton *cmdAgain = nullptr;
+    QToolButton *cmdNew = nullptr;
+    QToolButton *cmdHozon = nullptr;
+    QToolButton *cmdClear = nullptr;
+    QToolButton *cmdDel = nullptr;
+    QToolButton *cmdHelp = nullptr;
+    QToolButton *cmdEnd = nullptr;
+    QComboBox *cboKoumoku = nullptr;
+    QListWidget *lstKoumoku = nullptr;
+    QLineEdit *txtKaisu = nullptr;
+    QLineEdit *txtKoumoku = nullptr;
+    QListView *lstRireki = nullptr;
+    QStringListModel *m_rireki = nullptr;
+    QLabel *lblGoukei = nullptr;
 };
