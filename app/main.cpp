@@ -24,7 +24,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zorvex"));
-    QApplication::setApplicationVersion(QStringLiteral("1.01"));
+    QApplication::setApplicationVersion(QStringLiteral(ZORVEX_VERSION));
 
     SystemClock clock;
     ClockSeededRandom random(clock);

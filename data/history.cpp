@@ -9,7 +9,11 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
+
+const double kTotalLimit = 1e15;
 
 IoStatus unusableName(const QString &itemName)
 {
@@ -38,6 +42,12 @@ namespace History {
 QString fileName(const QString &itemName)
 {
     return itemName + QStringLiteral(".txt");
+}
+
+double addToTotal(double total, QStringView count)
+{
+    const double sum = Numeric::roundHalfEven(total + Numeric::valueOf(count));
+    return std::clamp(sum, -kTotalLimit, kTotalLimit);
 }
 
 QByteArray encodeRecord(const QString &date, const QString &time, double count)
