@@ -13,30 +13,18 @@ const QString kList = "項目一覧.txt";
 const QByteArray kStamp // "12月31日","07時05分09秒": the fake clock's, on every record
     = hex("22 31 32 8C 8E 33 31 93 FA 22 2C 22 30 37 8E 9E 30 35 95 AA 30 39 95 62 22 2C");
 
-enum class Step {
-    Load, // the window's load; steps before it prepare the files and the draws
-    Draw, // queues the next random fraction
-    Type, // replaces the count
-    Next,
-    EnterInCount,
-    SpaceOnNext,
-    EnterOnNext,
-    BarRight,
-    BarLeft,
-    Cut,
-    CancelNextBox,
-    BreakHistory, // of the item named: a folder takes its place
-    BreakList, // a folder takes its place
-    MeddleDuringFlash, // Next, Enter, Cut and closing the window while the colour shows
-};
+// Steps before Load prepare the files and the draws. Break* puts a folder in the file's place;
+// MeddleDuringFlash clicks Next and Cut, presses Enter and closes the window while the colour
+// shows.
+// clang-format off
+enum class Step { Load, Draw, Type, Next, EnterInCount, SpaceOnNext, EnterOnNext, BarRight, BarLeft, Cut, CancelNextBox, BreakHistory, BreakList, MeddleDuringFlash };
+// clang-format on
 struct Act
 {
     Step step;
-    QString text = {};
+    QString text = {}; // Draw: the fraction; Type: the count; BreakHistory: the item
 };
-Q_DECLARE_METATYPE(Act)
-// What the user sees afterwards, and the histories on disk as "item=count".
-struct Seen
+struct Seen // what the window shows, and the histories on disk as "item=count"
 {
     QStringList boxes; // titles
     bool handedOver; // to the settings window
@@ -44,6 +32,7 @@ struct Seen
     QStringList records;
     int flashes;
 };
+Q_DECLARE_METATYPE(Act)
 Q_DECLARE_METATYPE(Seen)
 
 // Items i1, i2... with these targets.
@@ -126,34 +115,19 @@ private Q_SLOTS:
         for (int i = 1; i <= 20; ++i)
             twentyRecords << QString("i%1=1").arg(i);
         // clang-format off
-        QTest::newRow("an empty list hands over to the settings") << QList<int> {} << QList<Act> {{S::Load}}
-            << Seen {{"項目無し"}, true, "", "0", "次へ", {}, 0};
-        QTest::newRow("suggests floor(target × draw + 1)") << QList {30000} << QList<Act> {{S::Draw, "0.5"}, {S::Load}}
-            << Seen {{}, false, "i1", "15001", "終了", {}, 0};
-        QTest::newRow("a draw just below 1 suggests the target") << QList {7} << QList<Act> {{S::Draw, "0.99999994"}, {S::Load}}
-            << Seen {{}, false, "i1", "7", "終了", {}, 0};
-        QTest::newRow("a negative target suggests less than 1") << QList {-5} << QList<Act> {{S::Draw, "0.5"}, {S::Load}}
-            << Seen {{}, false, "i1", "-2", "終了", {}, 0};
-        QTest::newRow("a count below 1 is confirmed, Cancel stays") << QList {5, 5} << QList<Act> {{S::Load}, {S::Type, "0"}, {S::CancelNextBox}, {S::Next}}
-            << Seen {{"確認"}, false, "i1", "0", "次へ", {}, 0};
-        QTest::newRow("counts are recorded as typed") << QList {5, 5, 5, 5} << QList<Act> {{S::Load}, {S::Type, "0.5"}, {S::Next}, {S::Type, "12abc"}, {S::Next}, {S::Type, "1.5"}, {S::Next}}
-            << Seen {{"確認"}, false, "i4", "1", "終わり", {"i1=0.5", "i2=12", "i3=1.5"}, 3};
-        QTest::newRow("a record for each item, no flash after the last") << QList {5, 5} << QList<Act> {{S::Load}, {S::Next}, {S::Next}}
-            << Seen {{}, true, "i2", "", "終わり", {"i1=1", "i2=1"}, 1};
-        QTest::newRow("a round ends after twenty items") << QList<int>(25, 5) << QList<Act> {{S::Load}} + twenty
-            << Seen {{}, true, "i20", "", "終わり", twentyRecords, 19};
-        QTest::newRow("Enter in the count, Space or Enter on Next") << QList {5, 5, 5, 5} << QList<Act> {{S::Load}, {S::Type, "15"}, {S::EnterInCount}, {S::Type, "16"}, {S::SpaceOnNext}, {S::Type, "17"}, {S::EnterOnNext}}
-            << Seen {{}, false, "i4", "1", "終わり", {"i1=15", "i2=16", "i3=17"}, 3};
-        QTest::newRow("the bar's arrows step the count up and down") << QList {5, 5} << QList<Act> {{S::Load}, {S::Type, "15"}, {S::BarRight}, {S::BarRight}, {S::BarLeft}}
-            << Seen {{}, false, "i1", "2", "次へ", {}, 0};
-        QTest::newRow("input during the flash starts nothing") << QList {5, 5, 5} << QList<Act> {{S::Load}, {S::MeddleDuringFlash}, {S::Next}}
-            << Seen {{}, false, "i2", "1", "次へ", {"i1=1"}, 1};
-        QTest::newRow("Cut hands over without a record") << QList {5, 5, 5} << QList<Act> {{S::Load}, {S::Next}, {S::Cut}}
-            << Seen {{}, true, "i2", "1", "次へ", {"i1=1"}, 1};
-        QTest::newRow("a failed history write keeps item and count") << QList {5, 5} << QList<Act> {{S::Load}, {S::BreakHistory, "i1"}, {S::Type, "7"}, {S::Next}}
-            << Seen {{"書き込みエラー"}, false, "i1", "7", "次へ", {}, 0};
-        QTest::newRow("a failed list save lets the round go on") << QList {5, 5} << QList<Act> {{S::Load}, {S::Type, "7"}, {S::BreakList}, {S::Next}}
-            << Seen {{"書き込みエラー"}, false, "i2", "1", "終わり", {"i1=7"}, 1};
+        QTest::newRow("an empty list hands over to the settings") << QList<int> {} << QList<Act> {{S::Load}} << Seen {{"項目無し"}, true, "", "0", "次へ", {}, 0};
+        QTest::newRow("suggests floor(target × draw + 1)") << QList {30000} << QList<Act> {{S::Draw, "0.5"}, {S::Load}} << Seen {{}, false, "i1", "15001", "終了", {}, 0};
+        QTest::newRow("a draw just below 1 suggests the target") << QList {7} << QList<Act> {{S::Draw, "0.99999994"}, {S::Load}} << Seen {{}, false, "i1", "7", "終了", {}, 0};
+        QTest::newRow("a count below 1 is confirmed, Cancel stays") << QList {5, 5} << QList<Act> {{S::Load}, {S::Type, "0"}, {S::CancelNextBox}, {S::Next}} << Seen {{"確認"}, false, "i1", "0", "次へ", {}, 0};
+        QTest::newRow("counts are recorded as typed") << QList {5, 5, 5, 5} << QList<Act> {{S::Load}, {S::Type, "0.5"}, {S::Next}, {S::Type, "12abc"}, {S::Next}, {S::Type, "1.5"}, {S::Next}} << Seen {{"確認"}, false, "i4", "1", "終わり", {"i1=0.5", "i2=12", "i3=1.5"}, 3};
+        QTest::newRow("a record for each item, no flash after the last") << QList {5, 5} << QList<Act> {{S::Load}, {S::Next}, {S::Next}} << Seen {{}, true, "i2", "", "終わり", {"i1=1", "i2=1"}, 1};
+        QTest::newRow("a round ends after twenty items") << QList<int>(25, 5) << QList<Act> {{S::Load}} + twenty << Seen {{}, true, "i20", "", "終わり", twentyRecords, 19};
+        QTest::newRow("Enter in the count, Space or Enter on Next") << QList {5, 5, 5, 5} << QList<Act> {{S::Load}, {S::Type, "15"}, {S::EnterInCount}, {S::Type, "16"}, {S::SpaceOnNext}, {S::Type, "17"}, {S::EnterOnNext}} << Seen {{}, false, "i4", "1", "終わり", {"i1=15", "i2=16", "i3=17"}, 3};
+        QTest::newRow("the bar's arrows step the count up and down") << QList {5, 5} << QList<Act> {{S::Load}, {S::Type, "15"}, {S::BarRight}, {S::BarRight}, {S::BarLeft}} << Seen {{}, false, "i1", "2", "次へ", {}, 0};
+        QTest::newRow("input during the flash starts nothing") << QList {5, 5, 5} << QList<Act> {{S::Load}, {S::MeddleDuringFlash}, {S::Next}} << Seen {{}, false, "i2", "1", "次へ", {"i1=1"}, 1};
+        QTest::newRow("Cut hands over without a record") << QList {5, 5, 5} << QList<Act> {{S::Load}, {S::Next}, {S::Cut}} << Seen {{}, true, "i2", "1", "次へ", {"i1=1"}, 1};
+        QTest::newRow("a failed history write keeps item and count") << QList {5, 5} << QList<Act> {{S::Load}, {S::BreakHistory, "i1"}, {S::Type, "7"}, {S::Next}} << Seen {{"書き込みエラー"}, false, "i1", "7", "次へ", {}, 0};
+        QTest::newRow("a failed list save lets the round go on") << QList {5, 5} << QList<Act> {{S::Load}, {S::Type, "7"}, {S::BreakList}, {S::Next}} << Seen {{"書き込みエラー"}, false, "i2", "1", "終わり", {"i1=7"}, 1};
         // clang-format on
     }
     void round()

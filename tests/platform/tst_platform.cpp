@@ -3,7 +3,6 @@
 #include "scratchdir.h"
 #include "zrvm.h"
 
-#include <QImageReader>
 #include <QTest>
 
 using Offsets = QList<qsizetype>;
@@ -115,15 +114,6 @@ private Q_SLOTS:
             }
         QCOMPARE(clear == 0, file.contains("cut16"));
         QVERIFY(clear < side * side * 3 / 4);
-    }
-
-    void logoIsOneGif()
-    {
-        QFile gif(":/pictures/logo.gif");
-        QVERIFY(gif.open(QIODevice::ReadOnly));
-        // GIF89a, 211 x 65 little-endian, a global table of 256 entries, one image.
-        QCOMPARE(gif.read(11), QByteArray("GIF89a\xd3\x00\x41\x00\xf7", 11));
-        QCOMPARE(QImageReader(":/pictures/logo.gif").imageCount(), 1);
     }
 };
 
