@@ -38,16 +38,21 @@ for t in "${targets[@]}"; do
     log="$work/$t.log"
     fuzzer=("$dir/fuzz/fuzz_$t" "${common[@]}" -artifact_prefix="$artifacts/$t-")
     if $replay; then
-        # Each kept input on its own, then the fixed-seed run from the whole corpus.
+        # Each kept input on its own, then the fixed-seed run from the whole corpus. The run is
+        # the same every time only without what varies from one process to the next: libFuzzer
+        # rereading the corpus folder on a timer (-reload), the addresses compared along the way
+        # (setarch -R turns their randomisation off) and Qt's hash seed.
         what="$(ls "$work/$t" | wc -l) corpus inputs and $runs inputs of seed 1"
         "${fuzzer[@]}" "$work/$t"/* >"$log" 2>&1 \
-            && "${fuzzer[@]}" -seed=1 -runs="$runs" "$work/$t" >>"$log" 2>&1 && ok=true || ok=false
+            && QT_HASH_SEED=0 setarch "$(uname -m)" -R "${fuzzer[@]}" -seed=1 -runs="$runs" -reload=0 "$work/$t" >>"$log" 2>&1 \
+            && ok=true || ok=false
     else
         "${fuzzer[@]}" -max_total_time="$seconds" "$work/$t" >"$log" 2>&1 && ok=true || ok=false
         what="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1) inputs in ${seconds} s"
     fi
     if $ok; then
-        echo "fuzz_$t: $what, no finding"
+        added=$(sed -n 's/^stat::new_units_added: *//p' "$log" | tail -n1)
+        echo "fuzz_$t: $what, $added new inputs kept, no finding"
     else
         status=1
         tail -n 40 "$log"
