@@ -77,7 +77,7 @@ private Q_SLOTS:
         QTest::newRow("an unreadable history is named") << L {{"a", 1}} << Histories {} << QList<Act> {{D::BreakHistory, {"a"}}, {D::Choose, {"a"}}} << Seen {{"読み込みエラー"}, {{"a", 1}}, {}, {"a"}, {}, "合計回数 ： 0", "", ""};
         QTest::newRow("registering adds the item and its history") << L {{"a", 1}} << Histories {} << QList<Act> {{D::New, {"n", "5"}}, {D::Pick, {"n"}}} << Seen {{"新規登録終了"}, {{"a", 1}, {"n", 5}}, {{"n", {}}}, {"a", "n"}, {}, "合計回数 ： 0", "n", "5"};
         QTest::newRow("a target below 1 or above 32767 is asked again") << L {} << Histories {} << QList<Act> {{D::New, {"x", "0", "32768", "3"}}} << Seen {{"下限値制限", "上限値制限", "新規登録終了"}, {{"x", 3}}, {{"x", {}}}, {"x"}, {}, "", "", ""};
-        QTest::newRow("no twenty-first item") << L(20, {"a", 1}) << Histories {} << QList<Act> {{D::New, {"n", "5"}}} << Seen {{"項目数上限制約"}, L(20, {"a", 1}), {}, QStringList(20, "a"), {}, "合計回数 ： 0", "", ""};
+        QTest::newRow("the twentieth item is the last") << L(19, {"a", 1}) << Histories {} << QList<Act> {{D::New, {"n", "5"}}, {D::New, {"o", "5"}}} << Seen {{"新規登録終了", "項目数上限制約"}, L(19, {"a", 1}) << Item {"n", 5}, {{"n", {}}}, QStringList(19, "a") << "n", {}, "合計回数 ： 0", "", ""};
         QTest::newRow("a cancelled name or target adds nothing") << L {} << Histories {} << QList<Act> {{D::New}, {D::New, {"x"}}} << Seen {{"キャンセル", "キャンセル"}, {}, {}, {}, {}, "", "", ""};
         QTest::newRow("a history that cannot be made: no success") << L {} << Histories {} << QList<Act> {{D::BreakHistory, {"x"}}, {D::New, {"x", "5"}}} << Seen {{"書き込みエラー"}, {{"x", 5}}, {}, {"x"}, {}, "", "", ""};
         QTest::newRow("the list unreadable after registering") << L {{"a", 1}} << Histories {} << QList<Act> {{D::ListUnreadableAtNextBox}, {D::New, {"n", "5"}}, {D::Pick, {"n"}}} << Seen {{"読み込みエラー", "新規登録終了"}, {{"a", 1}, {"n", 5}}, {{"n", {}}}, {"a", "n"}, {}, "合計回数 ： 0", "n", "5"};
@@ -218,7 +218,9 @@ private Q_SLOTS:
         press(AppWindow::Settings, "cmdHelp");
         QTRY_COMPARE(ScratchDir::read("xchm.pids").count('\n'), 2);
         const QList<QByteArray> ids = ScratchDir::read("xchm.pids").split('\n');
-        press(AppWindow::Settings, "cmdEnd");
+        QTimer::singleShot(0, settei, [&] { press(AppWindow::Settings, "cmdEnd"); });
+        QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QCoreApplication::exec(), 0); // End ends the program
         QVERIFY(!settei->isVisible());
         QCOMPARE(::kill(ids[0].toInt(), 0), -1); // both viewers closed
         QCOMPARE(::kill(ids[1].toInt(), 0), -1);
