@@ -49,7 +49,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zorvex"));
-    QApplication::setApplicationVersion(QStringLiteral("1.01"));
+    QApplication::setApplicationVersion(QStringLiteral(ZORVEX_VERSION));
     // Qt's own texts (a text box's context menu, standard buttons) in the user's language.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),

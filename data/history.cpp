@@ -11,7 +11,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
+
+const double kTotalLimit = 1e15;
 
 IoStatus unusableName(const QString &itemName, IoAction action = IoAction::Write)
 {
@@ -63,6 +67,12 @@ namespace History {
 QString fileName(const QString &itemName)
 {
     return itemName + QStringLiteral(".txt");
+}
+
+double addToTotal(double total, QStringView count)
+{
+    const double sum = Numeric::roundHalfEven(total + Numeric::valueOf(count));
+    return std::clamp(sum, -kTotalLimit, kTotalLimit);
 }
 
 QByteArray encodeRecord(const QString &date, const QString &time, double count)

@@ -44,6 +44,11 @@ void remove(const QString &itemName);
 // Whether two item names reach one history file, as names differing in letter case can.
 bool sameFile(const QString &a, const QString &b);
 
+// The running total of a history after one more record's count: made whole after every record
+// (2.5 and 2.5 give 2, then 4) and held within ±1e15, far beyond any real total, so that a
+// hand-edited count cannot overflow a conversion to a whole number.
+double addToTotal(double total, QStringView count);
+
 QByteArray encodeRecord(const QString &date, const QString &time, double count);
 QList<Record> parse(QByteArrayView bytes);
 

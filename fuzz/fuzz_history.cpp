@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-// Any bytes read as a history, and every count taken as a number the way the total is made.
+// Any bytes read as a history, every count taken as a number, and the running total of them.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
@@ -15,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     double total = 0;
     for (const History::Record &record : records) {
-        const double value = Numeric::valueOf(record.count);
-        if (!std::isfinite(value))
+        if (!std::isfinite(Numeric::valueOf(record.count)))
             std::abort();
-        total = Numeric::roundHalfEven(total + value);
+        total = History::addToTotal(total, record.count);
+        if (!std::isfinite(total))
+            std::abort();
     }
-    (void)total;
     return 0;
 }

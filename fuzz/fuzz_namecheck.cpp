@@ -11,8 +11,8 @@
 // directory, pass the history operations' own test and come back whole from the item list.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString name = QString::fromUtf16(reinterpret_cast<const char16_t *>(data),
-                                            qsizetype(size / 2));
+    const QString name
+        = QString::fromUtf16(reinterpret_cast<const char16_t *>(data), qsizetype(size / 2));
     const bool safe = isSafeHistoryName(name);
     if (checkItemName(name) != NameProblem::None)
         return 0;

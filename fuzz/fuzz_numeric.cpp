@@ -9,8 +9,8 @@
 // making it whole keeps it within half a unit and within the 16-bit range where asked.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(data),
-                                            qsizetype(size / 2));
+    const QString text
+        = QString::fromUtf16(reinterpret_cast<const char16_t *>(data), qsizetype(size / 2));
     const double value = Numeric::valueOf(text);
     if (!std::isfinite(value))
         std::abort();

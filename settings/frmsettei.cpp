@@ -22,13 +22,11 @@
 #include <QStringListModel>
 #include <QToolButton>
 
-#include <algorithm>
 #include <charconv>
 
 namespace {
 
 const int kMaxItems = 20;
-const double kTotalLimit = 1e15;
 
 // A picture button that also answers Enter, as the row's buttons did for keyboard users.
 class PictureButton final : public QToolButton
@@ -322,10 +320,7 @@ void frmSettei::ShowHistory()
         line.append(separator).append(date).append(separator).append(time);
         line.append(separator).append(count);
         lines.append(std::move(line));
-        // Made whole after every record: 2.5 and 2.5 give 2, then 4.
-        total = Numeric::roundHalfEven(total + Numeric::valueOf(count));
-        // Far beyond any real total, but a hand-edited count must not overflow the conversion.
-        total = std::clamp(total, -kTotalLimit, kTotalLimit);
+        total = History::addToTotal(total, count);
         ++n;
     };
     IoStatus status = IoStatus::success();
