@@ -11,7 +11,6 @@
 #include <QListWidget>
 #include <QLockFile>
 #include <QProcess>
-#include <QTest>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -43,9 +42,7 @@ static void runAsNobody()
     QFile::setPermissions(key.path(), QFile::Permissions(0x7755));
     QFile::setPermissions(key.filePath("x"), QFile::Permissions(0x6644));
     QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XAUTHORITY", key.filePath("x"));
-    child.setProcessEnvironment(env);
+    child.setEnvironment(QProcess::systemEnvironment() << "XAUTHORITY=" + key.filePath("x"));
     const QString tag = QTest::currentDataTag() ? QString(":") + QTest::currentDataTag() : "";
     child.start("setpriv",
                 {"--reuid=nobody", "--regid=nogroup", "--clear-groups", qApp->applicationFilePath(),
@@ -70,8 +67,7 @@ struct Program
         windows.setServices(services);
         windows.show(AppWindow::Counting);
     }
-    // Clicks the buttons of the window once it shows; gives the titles of all boxes so far, ?
-    // for an input box.
+    // Clicks the buttons once the window shows; gives all box titles so far, ? for an input box.
     QString click(AppWindow window, const QStringList &buttons)
     {
         QWidget *w = windows.loaded(window);
@@ -106,13 +102,8 @@ private Q_SLOTS:
             << hex("22 98 72 97 A7 82 C4 22 2C 35 0D 0A");
         QTest::newRow("a name that would read back as another is not saved") << a << "file"
             << Step([](ItemTable &t) { t.setItem(1, "\uF86F", 1); return ItemList::save(t); }) << "書き込みエラー 項目名「\uF86F」は項目一覧にそのまま書けない文字を含みます。" << a;
-        QTest::newRow("a list changed since it was read is not overwritten") << a << "file" << Step([](ItemTable &t) {
-                return ItemList::append("kensui", 5).ok() ? ItemList::save(t) : IoStatus::success(); })
-            << "書き込みエラー 項目一覧がほかで変更されたため、上書きしませんでした。" << a + "\"kensui\",5\r\n";
         QTest::newRow("a read-only list is not replaced") << a << "read-only" << save
             << "書き込みエラー ディスクの空き容量と書き込み権限を確認してください。" << a;
-        QTest::newRow("a list that could not be read is never rewritten") << a << "unreadable" << save
-            << "書き込みエラー 項目一覧を読み込めなかったため、書き換えは行いません。" << a;
         // clang-format on
     }
     void dataLayer()
@@ -121,15 +112,15 @@ private Q_SLOTS:
         QFETCH(QString, kept);
         QFETCH(Step, step);
         QFETCH(QByteArray, after);
-        if (geteuid() == 0 && kept.contains("read"))
+        if (geteuid() == 0 && kept == "read-only")
             return runAsNobody();
         ScratchDir dir;
         ScratchDir::write(kept == "link" ? "real.txt" : kList, list);
         QVERIFY(kept != "link" || QFile::link("real.txt", kList));
-        const int mode = kept == "read-only" ? 0x4444 : kept == "unreadable" ? 0x2200 : 0x6644;
+        const int mode = kept == "read-only" ? 0x4444 : 0x6644;
         QVERIFY(QFile::setPermissions(kList, QFile::Permissions(mode)));
         ItemTable t;
-        QCOMPARE(ItemList::load(t).ok(), kept != "unreadable");
+        QVERIFY(ItemList::load(t).ok());
         const QStringList before = folder();
         const IoStatus s = step(t);
         QTEST(s.ok() ? "" : FailureTexts::title(s) + ' ' + FailureTexts::text(s).section('\n', 1),
@@ -137,7 +128,6 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(kList).isSymLink(), kept == "link");
         if (after == list)
             QCOMPARE(folder(), before); // byte for byte, mode for mode, the same file
-        QFile::setPermissions(kList, QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(ScratchDir::read(kList), after);
     }
 

@@ -10,83 +10,61 @@
 
 #include <QDateTime>
 #include <QQueue>
-#include <QStringList>
 #include <functional>
+#include <utility>
 
 // Message and input boxes that answer from a script and remember what they were asked.
-class FakeDialogs final : public Dialogs
+struct FakeDialogs final : Dialogs
 {
-public:
     struct Shown
     {
         QString kind; // "message" or "input"
-        QString text; // message text or prompt
         QString title;
-        MessageIcon icon = MessageIcon::Warning;
-        MessageButtons buttons = MessageButtons::Ok;
     };
 
-    bool message(QWidget *, const QString &text, const QString &title, MessageIcon icon,
+    bool message(QWidget *, const QString &, const QString &title, MessageIcon,
                  MessageButtons buttons) override
     {
-        record({"message", text, title, icon, buttons});
-        // An OK-only box is always OK; otherwise the next scripted answer, OK when none is left.
+        shown.append({"message", title});
+        onShow(shown.last());
         return buttons == MessageButtons::Ok || okAnswers.isEmpty() || okAnswers.dequeue();
     }
-    QString input(QWidget *, const QString &prompt, const QString &title) override
+    QString input(QWidget *, const QString &, const QString &title) override
     {
-        record({"input", prompt, title, MessageIcon::Information, MessageButtons::OkCancel});
-        return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue(); // none left: Cancel
+        shown.append({"input", title});
+        onShow(shown.last());
+        return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue();
     }
 
-    QQueue<bool> okAnswers;
-    QQueue<QString> inputAnswers;
+    QQueue<bool> okAnswers; // for boxes with Cancel, OK when none is left
+    QQueue<QString> inputAnswers; // Cancel when none is left
     // Runs while a box is open, as a user would act on the windows behind it.
-    std::function<void(const Shown &)> onShow;
+    std::function<void(const Shown &)> onShow = [](const Shown &) {
+    };
     QList<Shown> shown;
-
-private:
-    void record(const Shown &s)
-    {
-        shown << s;
-        if (onShow)
-            onShow(s);
-    }
 };
 
 // A clock that only moves when told to.
-class FakeClock final : public Clock
+struct FakeClock final : Clock
 {
-public:
     QDate currentDate() const override
     {
-        const QDate d = now.date();
-        // Moves on between the two readings of a record's stamp when a test asks for it.
-        const_cast<FakeClock *>(this)->now = now.addMSecs(msAfterDateReading);
-        return d;
+        return std::exchange(now, now.addMSecs(msAfterDateReading)).date();
     }
     QTime currentTime() const override { return now.time(); }
     qint64 monotonicMs() const override { return monotonic; }
 
-    QDateTime now {QDate(2026, 12, 31), QTime(7, 5, 9)};
+    mutable QDateTime now {QDate(2026, 12, 31), QTime(7, 5, 9)};
     qint64 monotonic = 1000;
-    int msAfterDateReading = 0;
+    int msAfterDateReading = 0; // moves the clock on between the two readings of a stamp
 };
 
-// Hands out scripted fractions (0 when none is left) and counts reseeds and draws.
-class FakeRandom final : public RandomSource
+struct FakeRandom final : RandomSource
 {
-public:
-    void reseedFromClock() override { ++reseeds; }
-    float nextFraction() override
-    {
-        ++draws;
-        return fractions.isEmpty() ? 0.0f : fractions.dequeue();
-    }
+    void reseedFromClock() override { }
+    float nextFraction() override { return fractions.isEmpty() ? 0.0f : fractions.dequeue(); }
 
     QQueue<float> fractions;
-    int reseeds = 0;
-    int draws = 0;
 };
 
 // Advances the fake clock by each wait and lets a test act in the middle of it.
@@ -99,42 +77,33 @@ public:
     void dispatchFor(int ms) override
     {
         waits << ms;
-        if (duringDispatch)
-            duringDispatch();
+        duringDispatch();
         m_clock.monotonic += ms;
     }
 
-    std::function<void()> duringDispatch;
+    std::function<void()> duringDispatch = [] {
+    };
     QList<int> waits;
 
 private:
     FakeClock &m_clock;
 };
 
-// Records window requests instead of creating windows.
-class FakeWindows final : public WindowManager
+struct FakeWindows final : WindowManager
 {
-public:
     void show(AppWindow which) override { shown << which; }
-    void unload(QWidget *window) override { unloaded << window; }
-    void endProgram() override { ++ended; }
+    void unload(QWidget *) override { }
+    void endProgram() override { }
 
     QList<AppWindow> shown;
-    QList<QWidget *> unloaded;
-    int ended = 0;
 };
 
-class FakeHelp final : public HelpViewer
+struct FakeHelp final : HelpViewer
 {
-public:
-    void displayTopic(QWidget *, const QString &helpFile) override { displayed << helpFile; }
-    void closeAll(QWidget *, const QString &helpFile) override { closed << helpFile; }
-
-    QStringList displayed;
-    QStringList closed;
+    void displayTopic(QWidget *, const QString &) override { }
+    void closeAll(QWidget *, const QString &) override { }
 };
 
-// One set of fakes, wired together.
 struct FakeServices
 {
     FakeDialogs dialogs;

@@ -9,14 +9,8 @@
 class ScratchDir
 {
 public:
-    ScratchDir()
-        : m_previous(QDir::currentPath())
-    {
-        QDir::setCurrent(m_dir.path());
-    }
+    ScratchDir() { QDir::setCurrent(m_dir.path()); }
     ~ScratchDir() { QDir::setCurrent(m_previous); }
-    ScratchDir(const ScratchDir &) = delete;
-    ScratchDir &operator=(const ScratchDir &) = delete;
 
     QString path() const { return m_dir.path(); }
 
@@ -32,7 +26,6 @@ public:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
     static bool exists(const QString &fileName) { return QFileInfo::exists(fileName); }
-    // Everything in the current directory, hidden files included, sorted by name.
     static QStringList entries()
     {
         return QDir::current().entryList(
@@ -41,7 +34,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QString m_previous;
+    QString m_previous = QDir::currentPath();
 };
 
 // Bytes from hex written with spaces: hex("22 95 A0").
