@@ -119,21 +119,29 @@ private Q_SLOTS:
             w.findChild<QAbstractButton *>(name)->click();
         };
         for (const Act &act : acts) {
-            if (act.what == Do::New)
-                fs.dialogs.inputAnswers.append(act.text);
             const QString text = act.text.value(0);
             // clang-format off
             switch (act.what) {
-            case Do::New: click("cmdNew"); break;
+            case Do::New:
+                fs.dialogs.inputAnswers.append(act.text);
+                click("cmdNew");
+                break;
             case Do::Save: click("cmdHozon"); break;
             case Do::Clear: click("cmdClear"); break;
             case Do::Delete: click("cmdDel"); break;
-            case Do::Choose: combo->setCurrentIndex(combo->findText(text)), Q_EMIT combo->activated(combo->currentIndex()); break;
+            case Do::Choose:
+                combo->setCurrentIndex(combo->findText(text));
+                Q_EMIT combo->activated(combo->currentIndex());
+                break;
             case Do::Pick: QTest::mouseClick(items->viewport(), Qt::LeftButton, {}, items->visualItemRect(items->findItems(text, Qt::MatchExactly)[0]).center()); break;
             case Do::TypeName: w.findChild<QLineEdit *>("txtKoumoku")->setText(text); break;
             case Do::TypeTarget: w.findChild<QLineEdit *>("txtKaisu")->setText(text); break;
             case Do::Cancel: fs.dialogs.okAnswers.enqueue(false); break;
-            case Do::BreakList: broken = ScratchDir::read(kList); QVERIFY(QFile::remove(kList) && QDir().mkdir(kList)); break;
+            case Do::BreakList:
+                broken = ScratchDir::read(kList);
+                QVERIFY(QFile::remove(kList));
+                QVERIFY(QDir().mkdir(kList));
+                break;
             case Do::ListUnreadableAtNextBox: fs.dialogs.onShow = [](auto &) { QFile::setPermissions(kList, QFile::WriteOwner); };
             }
             // clang-format on
