@@ -82,11 +82,12 @@ private Q_SLOTS:
         QTEST(s.findChild<QWidget *>(shows)->property("text").toString(), "text");
     }
 
-    void enterOnScissorsLeavesTheRound()
+    void enterOnScissorsLeavesWithoutARecord()
     {
         Scene s;
         QTest::keyClick(s.findChild<QWidget *>("cmdCut"), Qt::Key_Return);
         QCOMPARE(s.fs.windows.shown, QList {AppWindow::Settings});
+        QCOMPARE(ScratchDir::exists("situp.txt"), false);
     }
 };
 

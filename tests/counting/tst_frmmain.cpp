@@ -6,42 +6,22 @@
 #include "uistyle.h"
 #include "zrvm.h"
 
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 
 const QString kList = "項目一覧.txt";
 const QByteArray kStamp // "12月31日","07時05分09秒": the fake clock's, on every record
     = hex("22 31 32 8C 8E 33 31 93 FA 22 2C 22 30 37 8E 9E 30 35 95 AA 30 39 95 62 22 2C");
+Q_DECLARE_METATYPE(Item)
 
-// Steps before Load prepare the files and the draws. Break* puts a folder in the file's place;
-// MeddleDuringFlash clicks Next and Cut, presses Enter and closes the window while the colour
-// shows.
-// clang-format off
-enum class Step { Load, Draw, Type, Next, EnterInCount, SpaceOnNext, EnterOnNext, BarRight, BarLeft, Cut, CancelNextBox, BreakHistory, BreakList, MeddleDuringFlash };
-// clang-format on
-struct Act
+// Its place among the program's sixteen colours.
+static int colourIndex(const QColor &colour)
 {
-    Step step;
-    QString text = {}; // Draw: the fraction; Type: the count; BreakHistory: the item
-};
-struct Seen // what the window shows, and the histories on disk as "item=count"
-{
-    QStringList boxes; // titles
-    bool handedOver; // to the settings window
-    QString item, count, button;
-    QStringList records;
-    int flashes;
-};
-Q_DECLARE_METATYPE(Act)
-Q_DECLARE_METATYPE(Seen)
-
-// Items i1, i2... with these targets.
-static QByteArray listOf(const QList<int> &targets)
-{
-    QByteArray out;
-    for (int i = 0; i < targets.size(); ++i)
-        out += QString("\"i%1\",%2\r\n").arg(i + 1).arg(targets[i]).toLatin1();
-    return out;
+    for (int i = 0; i < 16; ++i)
+        if (UiStyle::paletteColor(i) == colour)
+            return i;
+    return -1;
 }
 
 class TestFrmMain : public QObject
@@ -53,50 +33,113 @@ private Q_SLOTS:
     {
         ScratchDir dir;
         FakeServices fs;
-        ScratchDir::write(kList, listOf({3, 3, 3, 3, 3}));
-        const QList<int> expected {0, 1, 2, 3, 5, 6, 9, 10, 12, 13, 14, 15, 1, 2, 3, 4};
+        ScratchDir::write(kList, QByteArray("\"i\",3\r\n").repeated(5));
         QList<int> seen;
         for (int round = 1; round <= 4; ++round) {
             frmMain w(fs.services);
             w.Form_Load();
             fs.events.duringDispatch = [&] { // on bare background left of txtKaisu
-                const QColor c = w.grab().toImage().pixelColor(200, 360);
-                for (int i = 0; i < 16; ++i)
-                    if (UiStyle::paletteColor(i) == c)
-                        seen << i;
+                seen << colourIndex(w.grab().toImage().pixelColor(200, 360));
             };
             QTest::keyClicks(w.findChild<QWidget *>("cmdNext"), "     ");
-            QCOMPARE(w.palette().color(QPalette::Window), w.palette().color(QPalette::Button));
         }
-        QCOMPARE(seen, expected);
+        QCOMPARE(seen, QList({0, 1, 2, 3, 5, 6, 9, 10, 12, 13, 14, 15, 1, 2, 3, 4}));
     }
 
-    void nameFontSize_data()
+    // Each count is typed over the one shown, then Enter; the first 確認 is cancelled. During
+    // every flash the user clicks Next and ✂, presses Enter and closes the window: none of it
+    // may count. "folder" takes the place of that file after the load.
+    void round_data()
     {
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("points");
-        QTest::newRow("five characters") << 5 << 65;
-        QTest::newRow("six characters") << 6 << 48;
-        QTest::newRow("nineteen characters") << 19 << 16;
+        QTest::addColumn<QList<Item>>("list");
+        QTest::addColumn<float>("draw");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QStringList>("counts");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QList<int>>("colours"); // of the plan's labels shown
+        QTest::addColumn<int>("points"); // of the current item's name
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("records");
+        QTest::addColumn<bool>("settings"); // handed over to the settings window
+        QList<Item> twentyFive;
+        QStringList twenty;
+        for (int i = 1; i <= 25; ++i)
+            twentyFive << Item {QString("i%1").arg(i), 5};
+        for (int i = 1; i <= 20; ++i)
+            twenty << QString("i%1=1").arg(i);
+        const QList<Item> ab {{"a", 5}, {"b", 5}};
+        // clang-format off
+        QTest::newRow("no items: 項目無し, the settings, never shown") << QList<Item> {} << 0.0f << "" << QStringList {} << QStringList {"項目無し"} << QList<int> {} << 22 << "0" << "次へ" << QStringList {} << true;
+        QTest::newRow("five characters, 終了, target 1 suggests 1") << QList<Item> {{"abcde", 1}} << 0.99999994f << "" << QStringList {} << QStringList {} << QList {12} << 65 << "1" << "終了" << QStringList {} << false;
+        QTest::newRow("six characters, floor(30000 × 0.5 + 1), 次へ") << QList<Item> {{"abcdef", 30000}, {"b", 5}, {"c", 5}} << 0.5f << "" << QStringList {} << QStringList {} << QList {12, 15, 15} << 48 << "15001" << "次へ" << QStringList {} << false;
+        QTest::newRow("nineteen characters") << QList<Item> {{"abcdefghijklmnopqrs", 5}} << 0.0f << "" << QStringList {} << QStringList {} << QList {12} << 16 << "1" << "終了" << QStringList {} << false;
+        QTest::newRow("a count below 1 asks first, Cancel keeps it") << ab << 0.0f << "" << QStringList {"0"} << QStringList {"確認"} << QList {12, 15} << 65 << "0" << "次へ" << QStringList {} << false;
+        QTest::newRow("counts are recorded as typed, 終わり") << QList<Item> {{"a", 5}, {"b", 5}, {"c", 5}, {"d", 5}} << 0.0f << "" << QStringList {"12abc", "1.5", "2"} << QStringList {} << QList {15, 15, 15, 12} << 65 << "1" << "終わり" << QStringList {"a=12", "b=1.5", "c=2"} << false;
+        QTest::newRow("a record for each item of a round of twenty") << twentyFive << 0.0f << "" << QStringList(20, "1") << QStringList {} << (QList<int>(19, 15) << 12) << 65 << "" << "終わり" << twenty << true;
+        QTest::newRow("a failed history write keeps item and count") << ab << 0.0f << "a.txt" << QStringList {"7"} << QStringList {"書き込みエラー"} << QList {12, 15} << 65 << "7" << "次へ" << QStringList {} << false;
+        QTest::newRow("the history first, a failed list save goes on") << ab << 0.0f << kList << QStringList {"7"} << QStringList {"書き込みエラー"} << QList {15, 12} << 65 << "1" << "終わり" << QStringList {"a=7"} << false;
+        // clang-format on
     }
-    void nameFontSize()
+    void round()
     {
-        QFETCH(int, length);
+        QFETCH(QList<Item>, list);
+        QFETCH(float, draw);
+        QFETCH(QString, folder);
+        QFETCH(QStringList, counts);
         ScratchDir dir;
-        ScratchDir::write(kList, "\"" + QByteArray(length, 'a') + "\",5\r\n");
         FakeServices fs;
+        QByteArray bytes;
+        for (const Item &item : list)
+            bytes += "\"" + item.name.toLatin1() + "\"," + QByteArray::number(item.target) + "\r\n";
+        ScratchDir::write(kList, bytes);
+        fs.random.fractions.enqueue(draw);
+        fs.dialogs.okAnswers.enqueue(false);
         frmMain w(fs.services);
         w.Form_Load();
+        if (!folder.isEmpty()) {
+            QFile::remove(folder); // where there is one
+            QVERIFY(QDir().mkdir(folder));
+        }
+        auto *kaisu = w.findChild<QWidget *>("txtKaisu");
+        fs.events.duringDispatch = [&] {
+            QTest::mouseClick(w.findChild<QWidget *>("cmdNext"), Qt::LeftButton);
+            QTest::keyClick(kaisu, Qt::Key_Return);
+            QTest::mouseClick(w.findChild<QWidget *>("cmdCut"), Qt::LeftButton);
+            w.close();
+        };
+        for (const QString &count : counts) {
+            kaisu->setProperty("text", QString());
+            QTest::keyClicks(kaisu, count + '\r');
+        }
+        QStringList boxes, records;
+        QList<int> colours;
+        for (const FakeDialogs::Shown &box : fs.dialogs.shown)
+            boxes << box.title;
+        for (const Item &item : list)
+            for (const History::Record &record : History::read(item.name).records)
+                records << item.name + '=' + record.count;
+        for (int i = 1; i <= 20; ++i)
+            if (auto *label = w.findChild<QLabel *>(QString("lblSnd(%1)").arg(i));
+                label->isVisible())
+                colours << colourIndex(label->palette().windowText().color());
+        QTEST(boxes, "boxes");
+        QTEST(colours, "colours");
         QTEST(w.findChild<QWidget *>("lblKoumoku")->font().pointSize(), "points");
+        QTEST(kaisu->property("text").toString(), "count");
+        QTEST(w.findChild<QWidget *>("cmdNext")->property("text").toString(), "button");
+        QTEST(records, "records");
+        QTEST(fs.windows.shown == QList {AppWindow::Settings}, "settings");
     }
 
     void unreadableListLeavesNoStaleItems()
     {
         ScratchDir dir;
         FakeServices fs;
-        ScratchDir::write(kList, listOf({5}));
+        ScratchDir::write(kList, "\"a\",5\r\n");
         QVERIFY(ZRVM::LoadItemList().ok()); // an earlier round's
-        QVERIFY(QFile::remove(kList) && QDir().mkdir(kList));
+        QVERIFY(QFile::remove(kList));
+        QVERIFY(QDir().mkdir(kList));
         frmMain w(fs.services);
         w.Form_Load();
         QCOMPARE(fs.dialogs.shown.value(0).title, "読み込みエラー");
@@ -104,101 +147,24 @@ private Q_SLOTS:
         QCOMPARE(ZRVM::items.count(), 0);
     }
 
-    void round_data()
-    {
-        QTest::addColumn<QList<int>>("targets");
-        QTest::addColumn<QList<Act>>("acts");
-        QTest::addColumn<Seen>("seen");
-        using S = Step;
-        const QList<Act> twenty(20, {S::Next});
-        QStringList twentyRecords;
-        for (int i = 1; i <= 20; ++i)
-            twentyRecords << QString("i%1=1").arg(i);
-        // clang-format off
-        QTest::newRow("an empty list hands over to the settings") << QList<int> {} << QList<Act> {{S::Load}} << Seen {{"項目無し"}, true, "", "0", "次へ", {}, 0};
-        QTest::newRow("suggests floor(target × draw + 1)") << QList {30000} << QList<Act> {{S::Draw, "0.5"}, {S::Load}} << Seen {{}, false, "i1", "15001", "終了", {}, 0};
-        QTest::newRow("a draw just below 1 suggests the target") << QList {7} << QList<Act> {{S::Draw, "0.99999994"}, {S::Load}} << Seen {{}, false, "i1", "7", "終了", {}, 0};
-        QTest::newRow("a count below 1 is confirmed, Cancel stays") << QList {5, 5} << QList<Act> {{S::Load}, {S::Type, "0"}, {S::CancelNextBox}, {S::Next}} << Seen {{"確認"}, false, "i1", "0", "次へ", {}, 0};
-        QTest::newRow("counts are recorded as typed") << QList {5, 5, 5, 5} << QList<Act> {{S::Load}, {S::Type, "0.5"}, {S::Next}, {S::Type, "12abc"}, {S::Next}, {S::Type, "1.5"}, {S::Next}} << Seen {{"確認"}, false, "i4", "1", "終わり", {"i1=0.5", "i2=12", "i3=1.5"}, 3};
-        QTest::newRow("a record for each item, no flash after the last") << QList {5, 5} << QList<Act> {{S::Load}, {S::Next}, {S::Next}} << Seen {{}, true, "i2", "", "終わり", {"i1=1", "i2=1"}, 1};
-        QTest::newRow("a round ends after twenty items") << QList<int>(25, 5) << QList<Act> {{S::Load}} + twenty << Seen {{}, true, "i20", "", "終わり", twentyRecords, 19};
-        QTest::newRow("Enter in the count, Space or Enter on Next") << QList {5, 5, 5, 5} << QList<Act> {{S::Load}, {S::Type, "15"}, {S::EnterInCount}, {S::Type, "16"}, {S::SpaceOnNext}, {S::Type, "17"}, {S::EnterOnNext}} << Seen {{}, false, "i4", "1", "終わり", {"i1=15", "i2=16", "i3=17"}, 3};
-        QTest::newRow("the bar's arrows step the count up and down") << QList {5, 5} << QList<Act> {{S::Load}, {S::Type, "15"}, {S::BarRight}, {S::BarRight}, {S::BarLeft}} << Seen {{}, false, "i1", "2", "次へ", {}, 0};
-        QTest::newRow("input during the flash starts nothing") << QList {5, 5, 5} << QList<Act> {{S::Load}, {S::MeddleDuringFlash}, {S::Next}} << Seen {{}, false, "i2", "1", "次へ", {"i1=1"}, 1};
-        QTest::newRow("Cut hands over without a record") << QList {5, 5, 5} << QList<Act> {{S::Load}, {S::Next}, {S::Cut}} << Seen {{}, true, "i2", "1", "次へ", {"i1=1"}, 1};
-        QTest::newRow("a failed history write keeps item and count") << QList {5, 5} << QList<Act> {{S::Load}, {S::BreakHistory, "i1"}, {S::Type, "7"}, {S::Next}} << Seen {{"書き込みエラー"}, false, "i1", "7", "次へ", {}, 0};
-        QTest::newRow("a failed list save lets the round go on") << QList {5, 5} << QList<Act> {{S::Load}, {S::Type, "7"}, {S::BreakList}, {S::Next}} << Seen {{"書き込みエラー"}, false, "i2", "1", "終わり", {"i1=7"}, 1};
-        // clang-format on
-    }
-    void round()
-    {
-        QFETCH(QList<int>, targets);
-        QFETCH(QList<Act>, acts);
-        QFETCH(Seen, seen);
-        ScratchDir dir;
-        FakeServices fs;
-        ScratchDir::write(kList, listOf(targets));
-        frmMain w(fs.services);
-        auto *count = w.findChild<QWidget *>("txtKaisu");
-        auto *next = w.findChild<QWidget *>("cmdNext");
-        auto *bar = w.findChild<QWidget *>("hsbKaisu");
-        auto *cut = w.findChild<QWidget *>("cmdCut");
-        for (const Act &act : acts) {
-            // clang-format off
-            switch (act.step) {
-            case Step::Load: w.Form_Load(); break;
-            case Step::Draw: fs.random.fractions.enqueue(act.text.toFloat()); break;
-            case Step::Type: count->setProperty("text", QString()), QTest::keyClicks(count, act.text); break;
-            case Step::Next: QTest::mouseClick(next, Qt::LeftButton); break;
-            case Step::EnterInCount: QTest::keyClick(count, Qt::Key_Return); break;
-            case Step::SpaceOnNext: QTest::keyClick(next, Qt::Key_Space); break;
-            case Step::EnterOnNext: QTest::keyClick(next, Qt::Key_Return); break;
-            case Step::BarRight: QTest::keyClick(bar, Qt::Key_Right); break;
-            case Step::BarLeft: QTest::keyClick(bar, Qt::Key_Left); break;
-            case Step::Cut: QTest::mouseClick(cut, Qt::LeftButton); break;
-            case Step::CancelNextBox: fs.dialogs.okAnswers.enqueue(false); break;
-            case Step::BreakHistory: QVERIFY(QDir().mkdir(History::fileName(act.text))); break;
-            case Step::BreakList: QVERIFY(QFile::remove(kList) && QDir().mkdir(kList)); break;
-            case Step::MeddleDuringFlash:
-                fs.events.duringDispatch = [&] {
-                    QTest::mouseClick(next, Qt::LeftButton);
-                    QTest::keyClick(count, Qt::Key_Return);
-                    QTest::mouseClick(cut, Qt::LeftButton);
-                    w.close();
-                };
-            }
-            // clang-format on
-        }
-        QStringList boxes, records;
-        for (const FakeDialogs::Shown &box : fs.dialogs.shown)
-            boxes << box.title;
-        for (int i = 1; i <= targets.size(); ++i)
-            for (const History::Record &r : History::read(QString("i%1").arg(i)).records)
-                records << QString("i%1=%2").arg(i).arg(r.count);
-        QCOMPARE(boxes, seen.boxes);
-        QCOMPARE(fs.windows.shown == QList {AppWindow::Settings}, seen.handedOver);
-        QCOMPARE(w.findChild<QWidget *>("lblKoumoku")->property("text").toString(), seen.item);
-        QCOMPARE(count->property("text").toString(), seen.count);
-        QCOMPARE(next->property("text").toString(), seen.button);
-        QCOMPARE(records, seen.records);
-        QCOMPARE(fs.events.waits.count(100), seen.flashes);
-    }
-
     // Real clicks and keys; the hand-over leaves the program running till the settings one closes.
     void realRound()
     {
         ScratchDir dir;
-        ScratchDir::write(kList, listOf({1, 1}));
+        ScratchDir::write(kList, "\"i1\",1\r\n\"i2\",1\r\n");
         FakeServices fs; // all but the windows
         AppWindows windows;
         Services services {fs.dialogs, fs.clock, fs.random, fs.events, windows, fs.help};
         windows.setServices(services);
         windows.show(AppWindow::Counting);
-        QWidget *counting = windows.loaded(AppWindow::Counting), *settei = nullptr;
-        QVERIFY(counting && QTest::qWaitForWindowExposed(counting));
+        QWidget *counting = windows.loaded(AppWindow::Counting);
+        QVERIFY(QTest::qWaitForWindowExposed(counting));
         QTest::mouseClick(counting->findChild<QWidget *>("cmdNext"), Qt::LeftButton);
-        QTest::keyClicks(counting->findChild<QWidget *>("txtKaisu"), "5\r"); // 15: after the 1
-        QVERIFY((settei = windows.loaded(AppWindow::Settings)));
+        for (Qt::Key arrow : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left}) // the 1 becomes 2
+            QTest::keyClick(counting->findChild<QWidget *>("hsbKaisu"), arrow);
+        QTest::keyClicks(counting->findChild<QWidget *>("txtKaisu"), "5\r"); // 25
+        QWidget *settei = windows.loaded(AppWindow::Settings);
+        QVERIFY(settei);
         bool closed = false; // stays false when the program had already ended
         QTimer::singleShot(0, settei, [&] { // a new round from an emptied list: 項目無し, settings
             ScratchDir::write(kList, "");
@@ -215,7 +181,7 @@ private Q_SLOTS:
         QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(closed);
         QCOMPARE(ScratchDir::read("i1.txt"), kStamp + "1\r\n");
-        QCOMPARE(ScratchDir::read("i2.txt"), kStamp + "15\r\n");
+        QCOMPARE(ScratchDir::read("i2.txt"), kStamp + "25\r\n");
     }
 };
 
