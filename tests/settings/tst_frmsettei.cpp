@@ -155,7 +155,7 @@ private Q_SLOTS:
                 boxes << box.title;
         const QAbstractItemModel *rireki = w.findChild<QListView *>("lstRireki")->model();
         for (int row = 0; row < rireki->rowCount(); ++row)
-            shown << rireki->index(row, 0).data().toString().section(" _ ", 3);
+            shown << rireki->index(row, 0).data().toString();
         for (int row = 0; row < items->count(); ++row)
             names << items->item(row)->text();
         Files disk;
@@ -165,7 +165,10 @@ private Q_SLOTS:
         QCOMPARE(boxes, seen.boxes);
         QCOMPARE(disk, files(seen.list, seen.histories));
         QCOMPARE(names, seen.items);
-        QCOMPARE(shown, seen.shown);
+        QStringList lines; // numbered from 1: number, date, time and count, " _ " between them
+        for (qsizetype n = 0; n < seen.shown.size(); ++n)
+            lines << QString::number(n + 1) + " _ 05月09日 _ 23時49分31秒 _ " + seen.shown[n];
+        QCOMPARE(shown, lines);
         QCOMPARE(w.findChild<QLabel *>("lblGoukei")->text(), seen.total);
         QCOMPARE(w.findChild<QLineEdit *>("txtKoumoku")->text(), seen.name);
         QCOMPARE(w.findChild<QLineEdit *>("txtKaisu")->text(), seen.target);
