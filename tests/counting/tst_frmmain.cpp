@@ -1,7 +1,6 @@
-#include "appwindows.h"
-#include "fakes.h"
 #include "frmmain.h"
 #include "history.h"
+#include "realprogram.h"
 #include "scratchdir.h"
 #include "uistyle.h"
 #include "zrvm.h"
@@ -152,12 +151,9 @@ private Q_SLOTS:
     {
         ScratchDir dir;
         ScratchDir::write(kList, "\"i1\",1\r\n\"i2\",1\r\n");
-        FakeServices fs; // all but the windows
-        AppWindows windows;
-        Services services {fs.dialogs, fs.clock, fs.random, fs.events, windows, fs.help};
-        windows.setServices(services);
-        windows.show(AppWindow::Counting);
-        QWidget *counting = windows.loaded(AppWindow::Counting);
+        RealProgram program;
+        auto &[fs, windows, services] = program;
+        QWidget *counting = program.start();
         QVERIFY(QTest::qWaitForWindowExposed(counting));
         QTest::mouseClick(counting->findChild<QWidget *>("cmdNext"), Qt::LeftButton);
         for (Qt::Key arrow : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left}) // the 1 becomes 2

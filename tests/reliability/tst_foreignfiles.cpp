@@ -1,8 +1,7 @@
-#include "appwindows.h"
 #include "failuretexts.h"
-#include "fakes.h"
 #include "history.h"
 #include "itemlist.h"
+#include "realprogram.h"
 #include "scratchdir.h"
 
 #include <sys/stat.h>
@@ -87,12 +86,9 @@ private Q_SLOTS:
         ScratchDir dir;
         ScratchDir::write(kList, "\"p\",1\r\n");
         QVERIFY(::mkfifo("p.txt", 0600) == 0);
-        FakeServices fs; // all but the windows
-        AppWindows windows;
-        Services services {fs.dialogs, fs.clock, fs.random, fs.events, windows, fs.help};
-        windows.setServices(services);
-        windows.show(AppWindow::Counting);
-        QWidget *counting = windows.loaded(AppWindow::Counting);
+        RealProgram program;
+        auto &[fs, windows, services] = program;
+        QWidget *counting = program.start();
         QVERIFY(QTest::qWaitForWindowExposed(counting));
         QTest::mouseClick(counting->findChild<QWidget *>("cmdNext"), Qt::LeftButton);
         QTest::mouseClick(counting->findChild<QWidget *>("cmdCut"), Qt::LeftButton);

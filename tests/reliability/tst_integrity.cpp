@@ -1,9 +1,8 @@
-#include "appwindows.h"
 #include "failuretexts.h"
-#include "fakes.h"
 #include "folderlock.h"
 #include "history.h"
 #include "itemlist.h"
+#include "realprogram.h"
 #include "scratchdir.h"
 
 #include <QAbstractButton>
@@ -54,18 +53,14 @@ static void runAsNobody()
 }
 
 // Both windows for real with scripted boxes, started on a folder holding this item list.
-struct Program
+struct Program : RealProgram
 {
     ScratchDir dir;
-    FakeServices fs;
-    AppWindows windows;
-    Services services {fs.dialogs, fs.clock, fs.random, fs.events, windows, fs.help};
     explicit Program(const QByteArray &list, int mode = 0x6644)
     {
         ScratchDir::write(kList, list);
         QFile::setPermissions(kList, QFile::Permissions(mode));
-        windows.setServices(services);
-        windows.show(AppWindow::Counting);
+        start();
     }
     // Clicks the buttons once the window shows; gives all box titles so far, ? for an input box.
     QString click(AppWindow window, const QStringList &buttons)
