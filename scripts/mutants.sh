@@ -66,7 +66,9 @@ for ((i = 0; i < count; i++)); do
         echo "SURVIVED: $name"
     else
         caught=$((caught + 1))
-        echo "caught ($(grep -o '[0-9]* tests failed' ctest.log | head -n1)): $name"
+        # Name the suites that failed, so that a test can be cut without losing a fault.
+        failed=$(sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) .*/\1/p' ctest.log | paste -sd ' ')
+        echo "caught (by $failed): $name"
     fi
     python3 mutate.py restore "$list" "$i"
 done
