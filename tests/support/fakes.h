@@ -13,35 +13,30 @@
 #include <functional>
 #include <utility>
 
-// Message and input boxes that answer from a script and remember what they were asked.
+// Message and input boxes that answer from a script and remember the titles they showed.
 struct FakeDialogs final : Dialogs
 {
-    struct Shown
-    {
-        QString kind; // "message" or "input"
-        QString title;
-    };
-
     bool message(QWidget *, const QString &, const QString &title, MessageIcon,
                  MessageButtons buttons) override
     {
-        shown.append({"message", title});
-        onShow(shown.last());
+        shown << title;
+        onShow();
         return buttons == MessageButtons::Ok || okAnswers.isEmpty() || okAnswers.dequeue();
     }
     QString input(QWidget *, const QString &, const QString &title) override
     {
-        shown.append({"input", title});
-        onShow(shown.last());
+        asked << title;
+        onShow();
         return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue();
     }
 
     QQueue<bool> okAnswers; // for boxes with Cancel, OK when none is left
     QQueue<QString> inputAnswers; // Cancel when none is left
     // Runs while a box is open, as a user would act on the windows behind it.
-    std::function<void(const Shown &)> onShow = [](const Shown &) {
+    std::function<void()> onShow = [] {
     };
-    QList<Shown> shown;
+    QStringList shown; // message boxes
+    QStringList asked; // input boxes
 };
 
 // A clock that only moves when told to.
