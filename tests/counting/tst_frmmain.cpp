@@ -5,6 +5,7 @@
 #include "uistyle.h"
 #include "zrvm.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QTest>
 
@@ -120,6 +121,28 @@ private Q_SLOTS:
         QTEST(w.findChild<QWidget *>("cmdNext")->property("text").toString(), "button");
         QTEST(records, "records");
         QTEST(fs.windows.shown == QList {AppWindow::Settings}, "settings");
+    }
+
+    // A screen reader hears which item is current by its mark, and Enter on ✂ leaves the round
+    // as a click does, without a record.
+    void keyboardAndScreenReader()
+    {
+        ScratchDir dir;
+        FakeServices fs;
+        ScratchDir::write(kList, listBytes({{"situp", 20}, {"pushup", 15}}));
+        frmMain w(fs.services);
+        w.Form_Load();
+        const auto accessible = [&](const char *name, QAccessible::Text text) {
+            return QAccessible::queryAccessibleInterface(w.findChild<QWidget *>(name))->text(text);
+        };
+        QCOMPARE(accessible("lblSnd(1)", QAccessible::Description), "実施中");
+        QTest::keyClick(w.findChild<QWidget *>("cmdNext"), Qt::Key_Return);
+        QCOMPARE(accessible("lblSnd(1)", QAccessible::Description), "");
+        QCOMPARE(accessible("lblSnd(2)", QAccessible::Description), "実施中");
+        QCOMPARE(accessible("cmdNext", QAccessible::Name), "終わり");
+        QTest::keyClick(w.findChild<QWidget *>("cmdCut"), Qt::Key_Return);
+        QCOMPARE(fs.windows.shown, QList {AppWindow::Settings});
+        QCOMPARE(ScratchDir::exists("pushup.txt"), false);
     }
 
     void unreadableListLeavesNoStaleItems()

@@ -1,3 +1,4 @@
+#include "chmviewer.h"
 #include "codepage932.h"
 #include "fakes.h"
 #include "scratchdir.h"
@@ -60,6 +61,18 @@ private Q_SLOTS:
         ++clock.monotonic;
         random.reseedFromClock();
         QCOMPARE_NE(random.nextFraction(), first);
+    }
+
+    void helpIsLookedForInTheDataFolderThenTheInstalledOne()
+    {
+        ScratchDir dir;
+        const ChmViewer viewer(dir.path() + "/usr");
+        QCOMPARE(viewer.locate("QvHelp.chm"), "");
+        QVERIFY(QDir().mkdir("usr"));
+        ScratchDir::write("usr/QvHelp.chm", "ITSF");
+        QCOMPARE(viewer.locate("QvHelp.chm"), dir.path() + "/usr/QvHelp.chm");
+        ScratchDir::write("QvHelp.chm", "ITSF");
+        QCOMPARE(viewer.locate("QvHelp.chm"), dir.path() + "/QvHelp.chm");
     }
 
     // Every picture has a twin of twice its size for dense screens, and is see-through around

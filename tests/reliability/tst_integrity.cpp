@@ -1,7 +1,11 @@
+#include "appwindows.h"
 #include "failuretexts.h"
+#include "fakes.h"
 #include "folderlock.h"
+#include "frmmain.h"
+#include "frmsettei.h"
+#include "history.h"
 #include "itemlist.h"
-#include "realprogram.h"
 #include "scratchdir.h"
 
 #include <QAbstractButton>
@@ -9,21 +13,18 @@
 #include <QListWidget>
 #include <QLockFile>
 #include <QProcess>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using Step = std::function<IoStatus(ItemTable &)>;
 Q_DECLARE_METATYPE(Step)
 
-// File modes mean nothing to root, so as root the current test (or row) runs again as nobody,
-// with a copy of the display's key that nobody may read.
+// File modes mean nothing to root, so as root the current test (or row) runs again as nobody.
 static void runAsNobody()
 {
-    QTemporaryDir key;
-    QFile::copy(qEnvironmentVariable("XAUTHORITY"), key.filePath("x")); // none offscreen
-    QFile::setPermissions(key.path(), QFile::Permissions(0x7755));
-    QFile::setPermissions(key.filePath("x"), QFile::Permissions(0x6644));
     QProcess child;
-    child.setEnvironment(QProcess::systemEnvironment() << "XAUTHORITY=" + key.filePath("x"));
     const QString tag = QTest::currentDataTag() ? QString(":") + QTest::currentDataTag() : "";
     child.start("setpriv",
                 {"--reuid=nobody", "--regid=nogroup", "--clear-groups", qApp->applicationFilePath(),
@@ -34,15 +35,21 @@ static void runAsNobody()
     QVERIFY2(child.exitCode() == 0, child.readAll().constData());
 }
 
-// Both windows for real with scripted boxes, started on a folder holding this item list.
-struct Program : RealProgram
+// The program as main() starts it, on a folder holding this item list, with scripted boxes,
+// clock and random numbers.
+struct Program
 {
     ScratchDir dir;
+    FakeServices fs;
+    AppWindows windows;
+    Services services {fs.dialogs, fs.clock, fs.random, fs.events, windows, fs.help};
+
     explicit Program(const QByteArray &list, int mode = 0x6644)
     {
         ScratchDir::write(kList, list);
         QFile::setPermissions(kList, QFile::Permissions(mode));
-        start();
+        windows.setServices(services);
+        windows.show(AppWindow::Counting);
     }
     // Clicks the buttons once the window shows; gives the titles of all message boxes so far.
     QStringList click(AppWindow window, const QStringList &buttons)
@@ -59,6 +66,8 @@ class TestIntegrity : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void init() { alarm(30); } // a wait on a pipe or an endless device fails instead of hanging
+
     void dataLayer_data()
     {
         QTest::addColumn<QByteArray>("list");
@@ -103,6 +112,131 @@ private Q_SLOTS:
         if (after == list)
             QCOMPARE(snapshot(".", false), before); // byte for byte, mode for mode, the same file
         QCOMPARE(ScratchDir::read(kList), after);
+    }
+
+    void unreadableListsAreNeverRewritten_data()
+    {
+        QTest::addColumn<QString>("list"); // a pipe, a link to a device, or a number of records
+        QTest::addColumn<QString>("told"); // the reason the message gives
+        // clang-format off
+        const QString notAFile = "通常のファイルではありません（パイプ、デバイスまたはフォルダ）。";
+        QTest::newRow("a pipe") << "pipe" << notAFile;
+        QTest::newRow("a link to /dev/zero") << "/dev/zero" << notAFile;
+        QTest::newRow("32,768 records would count as negative") << "32768" << "項目が32767件を超えています。";
+        // clang-format on
+    }
+    void unreadableListsAreNeverRewritten()
+    {
+        QFETCH(QString, list);
+        ScratchDir dir;
+        if (list == "pipe")
+            QVERIFY(::mkfifo(QFile::encodeName(kList), 0600) == 0);
+        else if (list.startsWith('/'))
+            QVERIFY(QFile::link(list, kList));
+        else
+            ScratchDir::write(kList, QByteArray("\"a\",1\r\n").repeated(list.toInt()));
+        ItemTable table;
+        QTEST(FailureTexts::text(ItemList::load(table)).section('\n', 1), "told");
+        QCOMPARE(ItemList::save(table).problem(), IoProblem::NotReadYet);
+    }
+
+    void historyFileNames_data()
+    {
+        QTest::addColumn<QStringList>("files"); // each with one record
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QStringList>("seen"); // records read, outcome, each file: its records
+        // clang-format off
+        QTest::newRow("Situps appends to situps.txt") << QStringList {"situps.txt"} << "Situps" << "append" << QStringList {"1", "done", "situps.txt:2"};
+        QTest::newRow("Situps clears situps.txt") << QStringList {"situps.txt"} << "Situps" << "clear" << QStringList {"1", "done", "situps.txt:0"};
+        QTest::newRow("Situps deletes situps.txt") << QStringList {"situps.txt"} << "Situps" << "delete" << QStringList {"1", "done"};
+        QTest::newRow("two case matches: only Situps.txt is Situps's") << QStringList {"SITUPS.TXT", "situps.txt"} << "Situps" << "append" << QStringList {"0", "done", "SITUPS.TXT:1", "Situps.txt:1", "situps.txt:1"};
+        // Each undecodable byte turned into U+FFFD in the file name, so "\x85@" and "\x86@" met.
+        QTest::newRow("undecodable 85 40 appends nowhere") << QStringList {"\uFFFD@.txt"} << QChar(0xDC85) + QString("@") << "append" << QStringList {"0", "項目名エラー", "\uFFFD@.txt:1"};
+        QTest::newRow("undecodable 86 40 deletes nothing") << QStringList {"\uFFFD@.txt"} << QChar(0xDC86) + QString("@") << "delete" << QStringList {"0", "done", "\uFFFD@.txt:1"};
+        // clang-format on
+    }
+    void historyFileNames()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, item);
+        QFETCH(QString, operation);
+        ScratchDir dir;
+        for (const QString &file : files)
+            ScratchDir::write(file, "1\r\n");
+        QStringList seen {QString::number(History::read(item).records.size())};
+        IoStatus status = IoStatus::success();
+        if (operation == "append")
+            status = History::appendSetRecord(item, 1, FakeClock());
+        else if (operation == "clear")
+            status = History::clear(item);
+        else
+            History::remove(item);
+        seen << (status.ok() ? "done" : FailureTexts::title(status));
+        for (const QString &name : ScratchDir::entries())
+            seen << name + ':' + QString::number(History::parse(ScratchDir::read(name)).size());
+        QTEST(seen, "seen");
+    }
+
+    void pipeHistoryHangsNeitherNextNorTheSettingsWindow()
+    {
+        Program p("\"p\",1\r\n");
+        QVERIFY(::mkfifo("p.txt", 0600) == 0);
+        QCOMPARE(p.click(AppWindow::Counting, {"cmdNext", "cmdCut"}),
+                 QStringList({"書き込みエラー", "読み込みエラー"}));
+    }
+
+    // A hostile name is refused at registration and at save and touches nothing, not even a
+    // file's time; a disk full at the limit leaves every file as it was, here and in the parent,
+    // and a first record that could not be written leaves no history file behind.
+    void nothingLostOrTouched_data()
+    {
+        QTest::addColumn<QString>("button"); // cmdNew asks for a name, cmdHozon saves it as item b
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("sizeLimit"); // bytes a file may reach, -1 for none
+        QTest::addColumn<QString>("box");
+        // clang-format off
+        QTest::newRow("a history record on a full disk") << "cmdNext" << "" << 10 << "書き込みエラー";
+        QTest::newRow("registering on a full disk") << "cmdNew" << "c" << 20 << "書き込みエラー";
+        QTest::newRow("saving on a full disk") << "cmdHozon" << "c" << 10 << "書き込みエラー";
+        // clang-format on
+        const QList<std::pair<const char *, QString>> names {
+            {"a separator", "../outside"},    {"the parent folder", ".."},
+            {"the item list", "項目一覧"},    {"no code page 932", "😀"},
+            {"a control character", "a\x01"}, {"too long", QString(300, u'あ')}};
+        for (const auto &[what, name] : names) {
+            QTest::addRow("registering %s", what) << "cmdNew" << name << -1 << "項目名エラー";
+            QTest::addRow("saving %s", what) << "cmdHozon" << name << -1 << "項目名エラー";
+        }
+    }
+    void nothingLostOrTouched()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, name);
+        QFETCH(int, sizeLimit);
+        ScratchDir dir;
+        for (const char *file : {"outside.txt", "項目一覧.txt"})
+            ScratchDir::write(file, "keep");
+        QVERIFY(QDir().mkdir("work") && QDir::setCurrent("work"));
+        ScratchDir::write("項目一覧.txt", "\"a\",1\r\n\"b\",2\r\n");
+        ScratchDir::write("b.txt", "\"d\",\"t\",1\r\n");
+        const QStringList before = snapshot("..", sizeLimit < 0);
+        FakeServices fs;
+        QWidget both;
+        frmMain counting(fs.services, &both);
+        frmSettei settings(fs.services, &both);
+        counting.Form_Load();
+        settings.Form_Load();
+        both.findChild<QWidget *>("lstKoumoku")->setProperty("currentRow", 1);
+        both.findChild<QWidget *>("txtKoumoku")->setProperty("text", name);
+        fs.dialogs.inputAnswers << name << "4";
+        rlimit old {}, full {sizeLimit < 0 ? RLIM_INFINITY : rlim_t(sizeLimit), RLIM_INFINITY};
+        std::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(prlimit(0, RLIMIT_FSIZE, &full, &old) == 0);
+        QMetaObject::invokeMethod(both.findChild<QWidget *>(button), "click");
+        setrlimit(RLIMIT_FSIZE, &old);
+        QTEST(fs.dialogs.shown.value(fs.dialogs.shown.size() - 1), "box"); // the last box
+        QCOMPARE(snapshot("..", sizeLimit < 0), before);
     }
 
     void windowsNeverRewriteAListTheyCouldNotRead()

@@ -14,12 +14,12 @@ using Histories = QMap<QString, QStringList>; // item name: the counts of its re
 using Files = QMap<QString, QByteArray>;
 
 // clang-format off
-enum class Do { New, Save, Clear, Delete, Choose, Pick, TypeName, TypeTarget, Cancel, BreakList };
+enum class Do { New, Save, Clear, Delete, Choose, Pick, TypeName, TypeTarget, Cancel, BreakList, ArrowIntoList, TypeInComboThenEnter, TypeInComboThenTab };
 // clang-format on
 struct Act
 {
     Do what;
-    QStringList text = {}; // New: the answers; Choose (the combo box), Pick (the list): a name
+    QStringList text = {}; // New: the answers; Choose, Pick, Type...: a name or target
 };
 struct Seen
 {
@@ -72,6 +72,9 @@ private Q_SLOTS:
         QTest::newRow("failed writes keep list, table and files") << L {{"a", 1}, {"b", 2}} << Histories {{"a", {"6"}}} << QList<Act> {{D::Pick, {"a"}}, {D::BreakList}, {D::Clear}, {D::Delete}, {D::TypeName, {"z"}}, {D::Save}, {D::Pick, {"b"}}, {D::Pick, {"a"}}} << Seen {{"クリア確認", "書き込みエラー", "クリア確認", "書き込みエラー", "書き込みエラー"}, {{"a", 1}, {"b", 2}}, {{"a", {"6"}}}, {"a", "b"}, {"6"}, "合計回数 ： 6", "a", "1"};
         QTest::newRow("Clear empties the item named in the table") << L {{"a", 1}, {"b", 2}} << Histories {{"a", {"4"}}, {"b", {"7"}}} << QList<Act> {{D::Pick, {"a"}}, {D::TypeName, {"b"}}, {D::Clear}} << Seen {{"クリア確認", "クリア終了"}, {{"a", 1}, {"b", 2}}, {{"a", {}}, {"b", {"7"}}}, {"a", "b"}, {}, "0", "b", "1"};
         QTest::newRow("Delete removes the item and its history") << L {{"a", 1}, {"b", 2}, {"c", 3}} << Histories {{"a", {"6"}}, {"b", {"7"}}} << QList<Act> {{D::Choose, {"b"}}, {D::Pick, {"b"}}, {D::Delete}} << Seen {{"クリア確認", "削除終了"}, {{"a", 1}, {"c", 3}}, {{"a", {"6"}}}, {"a", "c"}, {"6"}, "合計回数 ： 6", "", ""};
+        QTest::newRow("the first arrow key in the item list picks the first item") << L {{"a", 1}, {"b", 2}} << Histories {} << QList<Act> {{D::ArrowIntoList}} << Seen {{}, {{"a", 1}, {"b", 2}}, {}, {"a", "b"}, {}, "合計回数 ： 0", "a", "1"};
+        QTest::newRow("a name typed into the combo box and Enter pick nothing") << L {{"a", 1}, {"b", 2}} << Histories {{"b", {"8"}}} << QList<Act> {{D::TypeInComboThenEnter, {"b"}}} << Seen {{}, {{"a", 1}, {"b", 2}}, {{"b", {"8"}}}, {"a", "b"}, {}, "合計回数 ： 0", "", ""};
+        QTest::newRow("a name typed into the combo box and Tab pick nothing") << L {{"a", 1}, {"b", 2}} << Histories {{"b", {"8"}}} << QList<Act> {{D::TypeInComboThenTab, {"b"}}} << Seen {{}, {{"a", 1}, {"b", 2}}, {{"b", {"8"}}}, {"a", "b"}, {}, "合計回数 ： 0", "", ""};
         QTest::newRow("Delete keeps a history another item shares") << L {{"a", 1}, {"a", 2}} << Histories {{"a", {"6"}}} << QList<Act> {{D::Pick, {"a"}}, {D::Delete}} << Seen {{"クリア確認", "削除終了"}, {{"a", 2}}, {{"a", {"6"}}}, {"a"}, {"6"}, "合計回数 ： 6", "", ""};
         // clang-format on
     }
@@ -90,6 +93,7 @@ private Q_SLOTS:
         frmSettei w(fs.services);
         w.Form_Load();
         w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w)); // for keys
         auto *combo = w.findChild<QComboBox *>("cboKoumoku");
         auto *items = w.findChild<QListWidget *>("lstKoumoku");
         const auto click = [&](const char *name) {
@@ -114,6 +118,16 @@ private Q_SLOTS:
             case Do::TypeName: w.findChild<QLineEdit *>("txtKoumoku")->setText(text); break;
             case Do::TypeTarget: w.findChild<QLineEdit *>("txtKaisu")->setText(text); break;
             case Do::Cancel: fs.dialogs.okAnswers.enqueue(false); break;
+            case Do::ArrowIntoList:
+                items->setFocus(Qt::TabFocusReason);
+                QTest::keyClick(items, Qt::Key_Down);
+                break;
+            case Do::TypeInComboThenEnter:
+            case Do::TypeInComboThenTab:
+                combo->setFocus(Qt::TabFocusReason);
+                QTest::keyClicks(combo, text);
+                QTest::keyClick(combo, act.what == Do::TypeInComboThenTab ? Qt::Key_Tab : Qt::Key_Return);
+                break;
             case Do::BreakList:
                 broken = ScratchDir::read(kList);
                 QVERIFY(QFile::remove(kList));
