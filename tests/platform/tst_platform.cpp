@@ -74,23 +74,6 @@ private Q_SLOTS:
         ScratchDir::write("QvHelp.chm", "ITSF");
         QCOMPARE(viewer.locate("QvHelp.chm"), dir.path() + "/QvHelp.chm");
     }
-
-    // Every picture has a twin of twice its size for dense screens, and is see-through around
-    // its shape, so that any button face shows there.
-    void pictures_data()
-    {
-        QTest::addColumn<QString>("file");
-        for (const QString &name : QDir(":/pictures").entryList({"*[0-9].png"}))
-            if (name != "icon256.png") // already as large as an icon theme goes
-                QTest::newRow(qPrintable(name)) << ":/pictures/" + name;
-    }
-    void pictures()
-    {
-        QFETCH(QString, file);
-        const QImage alpha = QImage(file).convertToFormat(QImage::Format_Alpha8);
-        QCOMPARE(QImage(QString(file).replace(".png", "@2x.png")).size(), alpha.size() * 2);
-        QVERIFY(QByteArrayView(alpha.constBits(), alpha.sizeInBytes()).contains('\0'));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestPlatform)

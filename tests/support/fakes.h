@@ -13,30 +13,23 @@
 #include <functional>
 #include <utility>
 
-// Message and input boxes that answer from a script and remember the titles they showed.
+// Message and input boxes that answer from a script; message boxes leave their titles.
 struct FakeDialogs final : Dialogs
 {
     bool message(QWidget *, const QString &, const QString &title, MessageIcon,
                  MessageButtons buttons) override
     {
         shown << title;
-        onShow();
         return buttons == MessageButtons::Ok || okAnswers.isEmpty() || okAnswers.dequeue();
     }
-    QString input(QWidget *, const QString &, const QString &title) override
+    QString input(QWidget *, const QString &, const QString &) override
     {
-        asked << title;
-        onShow();
         return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue();
     }
 
     QQueue<bool> okAnswers; // for boxes with Cancel, OK when none is left
     QQueue<QString> inputAnswers; // Cancel when none is left
-    // Runs while a box is open, as a user would act on the windows behind it.
-    std::function<void()> onShow = [] {
-    };
-    QStringList shown; // message boxes
-    QStringList asked; // input boxes
+    QStringList shown;
 };
 
 // A clock that only moves when told to.
