@@ -10,21 +10,17 @@
 struct BenchServices
 {
     explicit BenchServices(WindowManager &windows)
-        : services {dialogs, clock, random, events, windows, help}
+        : services {fake, fake, fake, fake, windows, fake}
     {
-        events.duringDispatch = [] {
+        fake.duringDispatch = [] {
             QCoreApplication::processEvents();
         };
     }
 
-    FakeDialogs dialogs;
-    FakeClock clock;
-    FakeRandom random;
-    FakeEventPump events {clock};
-    FakeHelp help;
+    FakeServices fake;
     Services services;
 };
 
-using BenchClock = FakeClock;
+using BenchClock = FakeServices;
 // The window benchmarks drive one window at a time; its requests are only noted.
-using BenchNoWindows = FakeWindows;
+using BenchNoWindows = FakeServices;

@@ -1,7 +1,8 @@
 #!/bin/bash
-# Runs one command inside its own virtual X display, whatever display the caller has. The X
-# server picks a free display number itself and reports it once it accepts connections, so
-# several of these can start at the same time without taking each other's display.
+# Runs one command inside its own virtual X display, whatever display or Qt platform the caller
+# has (a caller's QT_QPA_PLATFORM=offscreen would leave the display unused). The X server picks
+# a free display number itself and reports it once it accepts connections, so several of these
+# can start at the same time without taking each other's display.
 set -euo pipefail
 dir=$(mktemp -d)
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" 2>"$dir/log" &
@@ -14,5 +15,6 @@ for _ in $(seq 300); do
 done
 [ -s "$dir/display" ] || { echo "with-xvfb: the X server did not start" >&2; exit 1; }
 export DISPLAY=":$(cat "$dir/display")"
+export QT_QPA_PLATFORM=xcb
 unset XAUTHORITY WAYLAND_DISPLAY
 "$@"

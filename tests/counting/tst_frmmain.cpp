@@ -34,7 +34,7 @@ private Q_SLOTS:
         for (int round = 1; round <= 4; ++round) {
             frmMain w(fs.services);
             w.Form_Load();
-            fs.events.duringDispatch = [&] { // on bare background left of txtKaisu
+            fs.duringDispatch = [&] { // on bare background left of txtKaisu
                 seen << colourIndex(w.grab().toImage().pixelColor(200, 360));
             };
             QTest::keyClicks(w.findChild<QWidget *>("cmdNext"), "     ");
@@ -86,8 +86,8 @@ private Q_SLOTS:
         ScratchDir dir;
         FakeServices fs;
         ScratchDir::write(kList, listBytes(list));
-        fs.random.fractions.enqueue(draw);
-        fs.dialogs.okAnswers.enqueue(false);
+        fs.fractions.enqueue(draw);
+        fs.okAnswers.enqueue(false);
         frmMain w(fs.services);
         w.Form_Load();
         if (!folder.isEmpty()) {
@@ -95,7 +95,7 @@ private Q_SLOTS:
             QVERIFY(QDir().mkdir(folder));
         }
         auto *kaisu = w.findChild<QWidget *>("txtKaisu");
-        fs.events.duringDispatch = [&] {
+        fs.duringDispatch = [&] {
             QTest::mouseClick(w.findChild<QWidget *>("cmdNext"), Qt::LeftButton);
             QTest::keyClick(kaisu, Qt::Key_Return);
             QTest::mouseClick(w.findChild<QWidget *>("cmdCut"), Qt::LeftButton);
@@ -114,13 +114,13 @@ private Q_SLOTS:
             if (auto *label = w.findChild<QLabel *>(QString("lblSnd(%1)").arg(i));
                 label->isVisible())
                 colours << colourIndex(label->palette().windowText().color());
-        QTEST(fs.dialogs.shown, "boxes");
+        QTEST(fs.boxes, "boxes");
         QTEST(colours, "colours");
         QTEST(w.findChild<QWidget *>("lblKoumoku")->font().pointSize(), "points");
         QTEST(kaisu->property("text").toString(), "count");
         QTEST(w.findChild<QWidget *>("cmdNext")->property("text").toString(), "button");
         QTEST(records, "records");
-        QTEST(fs.windows.shown == QList {AppWindow::Settings}, "settings");
+        QTEST(fs.windowsShown == QList {AppWindow::Settings}, "settings");
     }
 
     // A screen reader hears which item is current by its mark, and Enter on ✂ leaves the round
@@ -141,7 +141,7 @@ private Q_SLOTS:
         QCOMPARE(accessible("lblSnd(2)", QAccessible::Description), "実施中");
         QCOMPARE(accessible("cmdNext", QAccessible::Name), "終わり");
         QTest::keyClick(w.findChild<QWidget *>("cmdCut"), Qt::Key_Return);
-        QCOMPARE(fs.windows.shown, QList {AppWindow::Settings});
+        QCOMPARE(fs.windowsShown, QList {AppWindow::Settings});
         QCOMPARE(ScratchDir::exists("pushup.txt"), false);
     }
 
@@ -155,8 +155,8 @@ private Q_SLOTS:
         QVERIFY(QDir().mkdir(kList));
         frmMain w(fs.services);
         w.Form_Load();
-        QCOMPARE(fs.dialogs.shown.value(0), "読み込みエラー");
-        QCOMPARE(fs.windows.shown, QList {AppWindow::Settings});
+        QCOMPARE(fs.boxes.value(0), "読み込みエラー");
+        QCOMPARE(fs.windowsShown, QList {AppWindow::Settings});
         QCOMPARE(ZRVM::items.count(), 0);
     }
 };

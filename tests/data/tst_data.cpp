@@ -71,7 +71,7 @@ private Q_SLOTS:
     void historyRecords()
     {
         ScratchDir dir;
-        FakeClock clock;
+        FakeServices clock;
         ScratchDir::write("腹筋.txt", kStamp + "25");
         for (double count : {-0.0, 2.5, -3.0})
             QVERIFY(History::appendSetRecord("腹筋", count, clock).ok());

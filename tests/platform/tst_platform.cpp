@@ -35,13 +35,12 @@ private Q_SLOTS:
     // clock, while the time of day stands still.
     void pauseWaitsOnTheMonotonicClock()
     {
-        FakeClock clock;
-        FakeEventPump events(clock);
-        events.duringDispatch = [&] {
-            clock.monotonic -= qMax(0, events.waits.last() - 30);
+        FakeServices fake;
+        fake.duringDispatch = [&] {
+            fake.monotonic -= qMax(0, fake.waits.last() - 30);
         };
-        ZRVM::Pause(0.1f, clock, events);
-        QCOMPARE(events.waits, (QList<int> {100, 70, 40, 10}));
+        ZRVM::Pause(0.1f, fake, fake);
+        QCOMPARE(fake.waits, (QList<int> {100, 70, 40, 10}));
     }
 
     void eventPumpRunsWhatIsPending()
@@ -55,7 +54,7 @@ private Q_SLOTS:
     // Draws a millisecond apart differ, even at the same time of day.
     void randomIsReseededFromTheMonotonicClock()
     {
-        FakeClock clock;
+        FakeServices clock;
         ClockSeededRandom random(clock);
         const float first = random.nextFraction();
         ++clock.monotonic;

@@ -43,7 +43,7 @@ struct Program
     ScratchDir dir;
     FakeServices fs;
     AppWindows windows;
-    Services services {fs.dialogs, fs.clock, fs.random, fs.events, windows, fs.help};
+    Services services {fs, fs, fs, fs, windows, fs};
 
     explicit Program(const QByteArray &list, int mode = 0x6644)
     {
@@ -59,7 +59,7 @@ struct Program
         for (const QString &button : buttons)
             if (QTest::qWaitForWindowExposed(w))
                 w->findChild<QAbstractButton *>(button)->click();
-        return fs.dialogs.shown;
+        return fs.boxes;
     }
 };
 
@@ -169,7 +169,7 @@ private Q_SLOTS:
         QTEST(int(History::read(item).records.size()), "read");
         IoStatus status = IoStatus::success();
         if (operation == "append")
-            status = History::appendSetRecord(item, 1, FakeClock());
+            status = History::appendSetRecord(item, 1, FakeServices());
         else
             History::remove(item);
         QTEST(status.ok() ? "" : FailureTexts::title(status), "told");
@@ -229,13 +229,13 @@ private Q_SLOTS:
         settings.Form_Load();
         both.findChild<QWidget *>("lstKoumoku")->setProperty("currentRow", 1);
         both.findChild<QWidget *>("txtKoumoku")->setProperty("text", name);
-        fs.dialogs.inputAnswers << name << "4";
+        fs.inputAnswers << name << "4";
         rlimit old {}, full {sizeLimit < 0 ? RLIM_INFINITY : rlim_t(sizeLimit), RLIM_INFINITY};
         std::signal(SIGXFSZ, SIG_IGN);
         QVERIFY(prlimit(0, RLIMIT_FSIZE, &full, &old) == 0);
         QMetaObject::invokeMethod(both.findChild<QWidget *>(button), "click");
         setrlimit(RLIMIT_FSIZE, &old);
-        QTEST(fs.dialogs.shown.value(fs.dialogs.shown.size() - 1), "box"); // the last box
+        QTEST(fs.boxes.value(fs.boxes.size() - 1), "box"); // the last box
         QCOMPARE(snapshot("..", sizeLimit < 0), before);
     }
 
@@ -245,7 +245,7 @@ private Q_SLOTS:
             return runAsNobody();
         Program p("\"a\",1\r\n\"b\",2\r\n", 0x2200); // writable, not readable
         const QStringList before = snapshot(".", true);
-        p.fs.dialogs.inputAnswers.append({"x", "5"});
+        p.fs.inputAnswers.append({"x", "5"});
         QCOMPARE(p.click(AppWindow::Settings, {"cmdNew", "cmdHozon", "cmdClear", "cmdDel"}),
                  QStringList({"読み込みエラー", "読み込みエラー", "項目未選定", "項目未選定",
                               "項目未選定"}));
@@ -260,7 +260,7 @@ private Q_SLOTS:
         const QByteArray edited = "\"a\",1\r\n\"b\",1\r\n\"kensui\",5";
         Program p(edited.left(14));
         ScratchDir::write(kList, edited);
-        p.fs.dialogs.inputAnswers.append({"abc", "5"});
+        p.fs.inputAnswers.append({"abc", "5"});
         QCOMPARE(p.click(AppWindow::Counting, {"cmdNext", "cmdCut"}), QStringList());
         auto *items = p.windows.loaded(AppWindow::Settings)->findChild<QListWidget *>("lstKoumoku");
         items->setCurrentRow(0);
@@ -273,11 +273,11 @@ private Q_SLOTS:
         other.start(qApp->applicationFilePath(), {"--hold-lock"});
         QVERIFY(other.waitForReadyRead(10000));
         QLockFile lock(".zorvex.lock");
-        QCOMPARE(lockDataFolder(lock, p.fs.dialogs), false);
-        QCOMPARE(p.fs.dialogs.shown.last(), "二重起動");
+        QCOMPARE(lockDataFolder(lock, p.fs), false);
+        QCOMPARE(p.fs.boxes.last(), "二重起動");
         other.kill(); // a killed copy's lock is taken over
         QVERIFY(other.waitForFinished(10000));
-        QCOMPARE(lockDataFolder(lock, p.fs.dialogs), true);
+        QCOMPARE(lockDataFolder(lock, p.fs), true);
     }
 };
 

@@ -13,7 +13,7 @@
 // history of a goes on from the records it holds: counts 0, 1, 2... no gap.
 static int writeUntilKilled()
 {
-    FakeClock clock;
+    FakeServices clock;
     ItemTable t;
     bool done = true;
     for (int i = int(History::read("a").records.size()); done && write(STDOUT_FILENO, "r", 1) == 1;

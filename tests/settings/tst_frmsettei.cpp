@@ -104,7 +104,7 @@ private Q_SLOTS:
             // clang-format off
             switch (act.what) {
             case Do::New:
-                fs.dialogs.inputAnswers.append(act.text);
+                fs.inputAnswers.append(act.text);
                 click("cmdNew");
                 break;
             case Do::Save: click("cmdHozon"); break;
@@ -117,7 +117,7 @@ private Q_SLOTS:
             case Do::Pick: QTest::mouseClick(items->viewport(), Qt::LeftButton, {}, items->visualItemRect(items->findItems(text, Qt::MatchExactly)[0]).center()); break;
             case Do::TypeName: w.findChild<QLineEdit *>("txtKoumoku")->setText(text); break;
             case Do::TypeTarget: w.findChild<QLineEdit *>("txtKaisu")->setText(text); break;
-            case Do::Cancel: fs.dialogs.okAnswers.enqueue(false); break;
+            case Do::Cancel: fs.okAnswers.enqueue(false); break;
             case Do::ArrowIntoList:
                 items->setFocus(Qt::TabFocusReason);
                 QTest::keyClick(items, Qt::Key_Down);
@@ -148,7 +148,7 @@ private Q_SLOTS:
         for (const QString &name : ScratchDir::entries())
             if (QFileInfo(name).isFile())
                 disk[name] = ScratchDir::read(name);
-        QCOMPARE(fs.dialogs.shown, seen.boxes);
+        QCOMPARE(fs.boxes, seen.boxes);
         QCOMPARE(disk, files(seen.list, seen.histories));
         QCOMPARE(names, seen.items);
         QStringList lines; // numbered from 1: number, date, time and count, " _ " between them

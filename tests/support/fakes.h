@@ -13,92 +13,52 @@
 #include <functional>
 #include <utility>
 
-// Message and input boxes that answer from a script; message boxes leave their titles.
-struct FakeDialogs final : Dialogs
+// Every platform service, scripted: boxes answer from queues and note their titles, the clock
+// and the event pump move only when told, random numbers come from a queue, and the windows
+// asked for are noted.
+struct FakeServices final : Dialogs, Clock, RandomSource, EventPump, WindowManager, HelpViewer
 {
     bool message(QWidget *, const QString &, const QString &title, MessageIcon,
                  MessageButtons buttons) override
     {
-        shown << title;
+        boxes << title;
         return buttons == MessageButtons::Ok || okAnswers.isEmpty() || okAnswers.dequeue();
     }
     QString input(QWidget *, const QString &, const QString &) override
     {
         return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue();
     }
-
-    QQueue<bool> okAnswers; // for boxes with Cancel, OK when none is left
-    QQueue<QString> inputAnswers; // Cancel when none is left
-    QStringList shown;
-};
-
-// A clock that only moves when told to.
-struct FakeClock final : Clock
-{
     QDate currentDate() const override
     {
         return std::exchange(now, now.addMSecs(msAfterDateReading)).date();
     }
     QTime currentTime() const override { return now.time(); }
     qint64 monotonicMs() const override { return monotonic; }
-
-    mutable QDateTime now {QDate(2026, 12, 31), QTime(7, 5, 9)};
-    qint64 monotonic = 1000;
-    int msAfterDateReading = 0; // moves the clock on between the two readings of a stamp
-};
-
-struct FakeRandom final : RandomSource
-{
     void reseedFromClock() override { }
     float nextFraction() override { return fractions.isEmpty() ? 0.0f : fractions.dequeue(); }
-
-    QQueue<float> fractions;
-};
-
-// Advances the fake clock by each wait and lets a test act in the middle of it.
-class FakeEventPump final : public EventPump
-{
-public:
-    explicit FakeEventPump(FakeClock &clock)
-        : m_clock(clock)
-    { }
+    // Lets a test act in the middle of a wait, then moves the monotonic clock by the wait.
     void dispatchFor(int ms) override
     {
         waits << ms;
         duringDispatch();
-        m_clock.monotonic += ms;
+        monotonic += ms;
     }
+    void show(AppWindow which) override { windowsShown << which; }
+    void unload(QWidget *) override { }
+    void endProgram() override { }
+    void displayTopic(QWidget *, const QString &) override { }
+    void closeAll(QWidget *, const QString &) override { }
 
+    QQueue<bool> okAnswers; // for boxes with Cancel, OK when none is left
+    QQueue<QString> inputAnswers; // Cancel when none is left
+    QStringList boxes; // the titles of the message boxes shown
+    mutable QDateTime now {QDate(2026, 12, 31), QTime(7, 5, 9)};
+    qint64 monotonic = 1000;
+    int msAfterDateReading = 0; // moves the clock on between the two readings of a stamp
+    QQueue<float> fractions;
     std::function<void()> duringDispatch = [] {
     };
     QList<int> waits;
-
-private:
-    FakeClock &m_clock;
-};
-
-struct FakeWindows final : WindowManager
-{
-    void show(AppWindow which) override { shown << which; }
-    void unload(QWidget *) override { }
-    void endProgram() override { }
-
-    QList<AppWindow> shown;
-};
-
-struct FakeHelp final : HelpViewer
-{
-    void displayTopic(QWidget *, const QString &) override { }
-    void closeAll(QWidget *, const QString &) override { }
-};
-
-struct FakeServices
-{
-    FakeDialogs dialogs;
-    FakeClock clock;
-    FakeRandom random;
-    FakeEventPump events {clock};
-    FakeWindows windows;
-    FakeHelp help;
-    Services services {dialogs, clock, random, events, windows, help};
+    QList<AppWindow> windowsShown;
+    Services services {*this, *this, *this, *this, *this, *this};
 };

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 
 const QString kList = "項目一覧.txt";
-// "12月31日","07時05分09秒", in front of the count of every record stamped by FakeClock.
+// "12月31日","07時05分09秒", in front of the count of every record stamped by FakeServices.
 const QByteArray kStamp = QByteArray::fromHex(
     "22 31 32 8C 8E 33 31 93 FA 22 2C 22 30 37 8E 9E 30 35 95 AA 30 39 95 62 22 2C");
 
