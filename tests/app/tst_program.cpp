@@ -19,7 +19,8 @@ private Q_SLOTS:
     {
         ScratchDir dir;
         // A stand-in for xchm that notes its process id and stays open.
-        ScratchDir::write("xchm", "#!/bin/sh\necho $$ >>xchm.pids\nexec sleep 600 </dev/null >/dev/null 2>&1\n");
+        ScratchDir::write(
+            "xchm", "#!/bin/sh\necho $$ >>xchm.pids\nexec sleep 600 </dev/null >/dev/null 2>&1\n");
         QVERIFY(QFile::setPermissions("xchm", QFile::ReadOwner | QFile::ExeOwner));
         qputenv("PATH", dir.path().toLocal8Bit() + ':' + qgetenv("PATH"));
         FakeServices fs;
@@ -53,14 +54,17 @@ private Q_SLOTS:
             QWidget *counting = windows.loaded(AppWindow::Counting);
             QVERIFY(QTest::qWaitForWindowExposed(counting));
             QVERIFY(!windows.loaded(AppWindow::Settings));
-            QTest::mouseClick(find(AppWindow::Counting, "cmdNext"), Qt::LeftButton);
             for (Qt::Key arrow : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left}) // the 1 becomes 2
                 QTest::keyClick(find(AppWindow::Counting, "hsbKaisu"), arrow);
             QTest::keyClicks(find(AppWindow::Counting, "txtKaisu"), "5\r"); // 25
-            QTest::keyClick(find(AppWindow::Settings, "lstKoumoku"), Qt::Key_Down); // 腹筋
+            QTest::keyClick(find(AppWindow::Counting, "cmdCut"), Qt::Key_Return);
+            QVERIFY(windows.loaded(AppWindow::Settings)); // the round ended, with no record
+            QCOMPARE(ScratchDir::read("腕立て.txt"), "");
+            for (int down = 1; down <= 2; ++down) // the first item, then the second
+                QTest::keyClick(find(AppWindow::Settings, "lstKoumoku"), Qt::Key_Down);
             press("cmdDel");
-            QCOMPARE(ScratchDir::entries(), QStringList({"xchm", "腕立て.txt", kList}));
-            QCOMPARE(ScratchDir::read("腕立て.txt"), kStamp + "25\r\n");
+            QCOMPARE(ScratchDir::entries(), QStringList({"xchm", "腹筋.txt", kList}));
+            QCOMPARE(ScratchDir::read("腹筋.txt"), kStamp + "25\r\n");
             press("cmdHelp"); // no help file: no viewer
             ScratchDir::write("QvHelp.chm", "ITSF");
             press("cmdHelp");
