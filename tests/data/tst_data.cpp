@@ -21,11 +21,6 @@ private Q_SLOTS:
         // clang-format off
         QCOMPARE(ScratchDir::read(kList), hex("22 95 A0 8B D8 22 2C 32 30 0D 0A 22 83 58 83 4E 83 8F 83 62 83 67 22 2C 31 30 2E 35 0D 0A"));
         // clang-format on
-        ScratchDir::write(kList, "\"a\",1\r\n\"b\",2\r\n\"c\",3\r\n");
-        ItemTable t;
-        QVERIFY(ItemList::load(t).ok());
-        QVERIFY(ItemList::save(t, 2).ok());
-        QCOMPARE(ScratchDir::read(kList), "\"a\",1\r\n\"c\",3\r\n"); // deleting the second
     }
 
     void itemListReads_data()
@@ -91,22 +86,6 @@ private Q_SLOTS:
         const double first = History::addToTotal(0, u"2.5");
         QCOMPARE(first, 2.0);
         QCOMPARE(History::addToTotal(first, u"2.5"), 4.0);
-    }
-
-    void valueOf_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("value");
-        QTest::newRow("digits then text") << "12abc" << 12.0;
-        QTest::newRow("text then digits") << "abc12" << 0.0;
-        QTest::newRow("leading blanks and a sign") << "  -3" << -3.0;
-        QTest::newRow("no digit before the period") << ".5" << 0.5;
-        QTest::newRow("no exponent") << "1e3" << 1.0;
-    }
-    void valueOf()
-    {
-        QFETCH(QString, text);
-        QTEST(Numeric::valueOf(text), "value");
     }
 
     void nameCheck_data()

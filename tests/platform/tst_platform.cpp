@@ -1,4 +1,3 @@
-#include "chmviewer.h"
 #include "codepage932.h"
 #include "fakes.h"
 #include "scratchdir.h"
@@ -60,18 +59,6 @@ private Q_SLOTS:
         ++clock.monotonic;
         random.reseedFromClock();
         QCOMPARE_NE(random.nextFraction(), first);
-    }
-
-    void helpIsLookedForInTheDataFolderThenTheInstalledOne()
-    {
-        ScratchDir dir;
-        const ChmViewer viewer(dir.path() + "/usr");
-        QCOMPARE(viewer.locate("QvHelp.chm"), "");
-        QVERIFY(QDir().mkdir("usr"));
-        ScratchDir::write("usr/QvHelp.chm", "ITSF");
-        QCOMPARE(viewer.locate("QvHelp.chm"), dir.path() + "/usr/QvHelp.chm");
-        ScratchDir::write("QvHelp.chm", "ITSF");
-        QCOMPARE(viewer.locate("QvHelp.chm"), dir.path() + "/QvHelp.chm");
     }
 };
 

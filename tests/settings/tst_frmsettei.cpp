@@ -14,7 +14,7 @@ using Histories = QMap<QString, QStringList>; // item name: the counts of its re
 using Files = QMap<QString, QByteArray>;
 
 // clang-format off
-enum class Do { New, Save, Clear, Delete, Choose, Pick, TypeName, TypeTarget, Cancel, BreakList, ArrowIntoList, TypeInComboThenEnter, TypeInComboThenTab };
+enum class Do { New, Save, Clear, Delete, Choose, Pick, TypeName, TypeTarget, Cancel, BreakList, ArrowIntoList, TypeInComboThenEnter };
 // clang-format on
 struct Act
 {
@@ -59,6 +59,7 @@ private Q_SLOTS:
         using L = QList<Item>;
         // clang-format off
         QTest::newRow("the first item's history and its total") << L {{"a", 1}, {"b", 2}} << Histories {{"a", {"2.5", "2.5"}}} << QList<Act> {} << Seen {{}, {{"a", 1}, {"b", 2}}, {{"a", {"2.5", "2.5"}}}, {"a", "b"}, {"2.5", "2.5"}, "合計回数 ： 4", "", ""};
+        QTest::newRow("counts add up as numbers read from their start, no exponent") << L {{"a", 1}} << Histories {{"a", {"1e3", "12abc", ".5", "abc12", "-3"}}} << QList<Act> {} << Seen {{}, {{"a", 1}}, {{"a", {"1e3", "12abc", ".5", "abc12", "-3"}}}, {"a"}, {"1e3", "12abc", ".5", "abc12", "-3"}, "合計回数 ： 11", "", ""};
         QTest::newRow("another item's history from the combo box") << L {{"a", 1}, {"b", 2}} << Histories {{"b", {"8"}}} << QList<Act> {{D::Choose, {"b"}}} << Seen {{}, {{"a", 1}, {"b", 2}}, {{"b", {"8"}}}, {"a", "b"}, {"8"}, "合計回数 ： 8", "", ""};
         QTest::newRow("registering adds the item and its history") << L {{"a", 1}} << Histories {} << QList<Act> {{D::New, {"n", "5"}}, {D::Pick, {"n"}}} << Seen {{"新規登録終了"}, {{"a", 1}, {"n", 5}}, {{"n", {}}}, {"a", "n"}, {}, "合計回数 ： 0", "n", "5"};
         QTest::newRow("a target below 1 or above 32767 is asked again") << L {} << Histories {} << QList<Act> {{D::New, {"x", "0", "32768", "3"}}} << Seen {{"下限値制限", "上限値制限", "新規登録終了"}, {{"x", 3}}, {{"x", {}}}, {"x"}, {}, "", "", ""};
@@ -74,7 +75,6 @@ private Q_SLOTS:
         QTest::newRow("Delete removes the item and its history") << L {{"a", 1}, {"b", 2}, {"c", 3}} << Histories {{"a", {"6"}}, {"b", {"7"}}} << QList<Act> {{D::Choose, {"b"}}, {D::Pick, {"b"}}, {D::Delete}} << Seen {{"クリア確認", "削除終了"}, {{"a", 1}, {"c", 3}}, {{"a", {"6"}}}, {"a", "c"}, {"6"}, "合計回数 ： 6", "", ""};
         QTest::newRow("the first arrow key in the item list picks the first item") << L {{"a", 1}, {"b", 2}} << Histories {} << QList<Act> {{D::ArrowIntoList}} << Seen {{}, {{"a", 1}, {"b", 2}}, {}, {"a", "b"}, {}, "合計回数 ： 0", "a", "1"};
         QTest::newRow("a name typed into the combo box and Enter pick nothing") << L {{"a", 1}, {"b", 2}} << Histories {{"b", {"8"}}} << QList<Act> {{D::TypeInComboThenEnter, {"b"}}} << Seen {{}, {{"a", 1}, {"b", 2}}, {{"b", {"8"}}}, {"a", "b"}, {}, "合計回数 ： 0", "", ""};
-        QTest::newRow("a name typed into the combo box and Tab pick nothing") << L {{"a", 1}, {"b", 2}} << Histories {{"b", {"8"}}} << QList<Act> {{D::TypeInComboThenTab, {"b"}}} << Seen {{}, {{"a", 1}, {"b", 2}}, {{"b", {"8"}}}, {"a", "b"}, {}, "合計回数 ： 0", "", ""};
         QTest::newRow("Delete keeps a history another item shares") << L {{"a", 1}, {"a", 2}} << Histories {{"a", {"6"}}} << QList<Act> {{D::Pick, {"a"}}, {D::Delete}} << Seen {{"クリア確認", "削除終了"}, {{"a", 2}}, {{"a", {"6"}}}, {"a"}, {"6"}, "合計回数 ： 6", "", ""};
         // clang-format on
     }
@@ -123,10 +123,8 @@ private Q_SLOTS:
                 QTest::keyClick(items, Qt::Key_Down);
                 break;
             case Do::TypeInComboThenEnter:
-            case Do::TypeInComboThenTab:
                 combo->setFocus(Qt::TabFocusReason);
-                QTest::keyClicks(combo, text);
-                QTest::keyClick(combo, act.what == Do::TypeInComboThenTab ? Qt::Key_Tab : Qt::Key_Return);
+                QTest::keyClicks(combo, text + '\r');
                 break;
             case Do::BreakList:
                 broken = ScratchDir::read(kList);
