@@ -1,4 +1,3 @@
-#include "appwindows.h"
 #include "failuretexts.h"
 #include "fakes.h"
 #include "folderlock.h"
@@ -8,7 +7,6 @@
 #include "itemlist.h"
 #include "scratchdir.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QListWidget>
 #include <QLockFile>
@@ -35,33 +33,6 @@ static void runAsNobody()
     QVERIFY(child.waitForFinished(60000));
     QVERIFY2(child.exitCode() == 0, child.readAll().constData());
 }
-
-// The program as main() starts it, on a folder holding this item list, with scripted boxes,
-// clock and random numbers.
-struct Program
-{
-    ScratchDir dir;
-    FakeServices fs;
-    AppWindows windows;
-    Services services {fs, fs, fs, fs, windows, fs};
-
-    explicit Program(const QByteArray &list, int mode = 0x6644)
-    {
-        ScratchDir::write(kList, list);
-        QFile::setPermissions(kList, QFile::Permissions(mode));
-        windows.setServices(services);
-        windows.show(AppWindow::Counting);
-    }
-    // Clicks the buttons once the window shows; gives the titles of all message boxes so far.
-    QStringList click(AppWindow window, const QStringList &buttons)
-    {
-        QWidget *w = windows.loaded(window);
-        for (const QString &button : buttons)
-            if (QTest::qWaitForWindowExposed(w))
-                w->findChild<QAbstractButton *>(button)->click();
-        return fs.boxes;
-    }
-};
 
 class TestIntegrity : public QObject
 {
@@ -181,18 +152,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("button"); // cmdNew asks for a name, cmdHozon saves it as item b
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("sizeLimit"); // bytes a file may reach, -1 for none
+        QTest::addColumn<bool>("listReadable"); // or only writable, so that the windows read none
         QTest::addColumn<QString>("box");
         // clang-format off
-        QTest::newRow("a history record on a full disk") << "cmdNext" << "" << 10 << "書き込みエラー";
-        QTest::newRow("registering on a full disk") << "cmdNew" << "c" << 20 << "書き込みエラー";
-        QTest::newRow("saving on a full disk") << "cmdHozon" << "c" << 10 << "書き込みエラー";
+        QTest::newRow("a history record on a full disk") << "cmdNext" << "" << 10 << true << "書き込みエラー";
+        QTest::newRow("registering on a full disk") << "cmdNew" << "c" << 20 << true << "書き込みエラー";
+        QTest::newRow("saving on a full disk") << "cmdHozon" << "c" << 10 << true << "書き込みエラー";
+        QTest::newRow("registering on a list that could not be read") << "cmdNew" << "c" << -1 << false << "読み込みエラー";
+        QTest::newRow("saving on a list that could not be read") << "cmdHozon" << "c" << -1 << false << "項目未選定";
+        QTest::newRow("clearing on a list that could not be read") << "cmdClear" << "c" << -1 << false << "項目未選定";
+        QTest::newRow("deleting on a list that could not be read") << "cmdDel" << "c" << -1 << false << "項目未選定";
         // clang-format on
         const QList<std::pair<const char *, QString>> names {{"a separator", "../outside"},
                                                              {"the item list", "項目一覧"},
                                                              {"too long", QString(300, u'あ')}};
         for (const auto &[what, name] : names) {
-            QTest::addRow("registering %s", what) << "cmdNew" << name << -1 << "項目名エラー";
-            QTest::addRow("saving %s", what) << "cmdHozon" << name << -1 << "項目名エラー";
+            QTest::addRow("registering %s", what)
+                << "cmdNew" << name << -1 << true << "項目名エラー";
+            QTest::addRow("saving %s", what) << "cmdHozon" << name << -1 << true << "項目名エラー";
         }
     }
     void nothingLostOrTouched()
@@ -200,12 +177,17 @@ private Q_SLOTS:
         QFETCH(QString, button);
         QFETCH(QString, name);
         QFETCH(int, sizeLimit);
+        QFETCH(bool, listReadable);
+        if (geteuid() == 0 && !listReadable)
+            return runAsNobody();
         ScratchDir dir;
         for (const char *file : {"outside.txt", "項目一覧.txt"})
             ScratchDir::write(file, "keep");
         QVERIFY(QDir().mkdir("work") && QDir::setCurrent("work"));
         ScratchDir::write("項目一覧.txt", "\"a\",1\r\n\"b\",2\r\n");
         ScratchDir::write("b.txt", "\"d\",\"t\",1\r\n");
+        if (!listReadable)
+            QVERIFY(QFile::setPermissions("項目一覧.txt", QFile::WriteOwner | QFile::WriteUser));
         const QStringList before = snapshot("..", sizeLimit < 0);
         FakeServices fs;
         QWidget both;
@@ -225,45 +207,41 @@ private Q_SLOTS:
         QCOMPARE(snapshot("..", sizeLimit < 0), before);
     }
 
-    void windowsNeverRewriteAListTheyCouldNotRead()
-    {
-        if (geteuid() == 0)
-            return runAsNobody();
-        Program p("\"a\",1\r\n\"b\",2\r\n", 0x2200); // writable, not readable
-        const QStringList before = snapshot(".", true);
-        p.fs.inputAnswers.append({"x", "5"});
-        QCOMPARE(p.click(AppWindow::Settings, {"cmdNew", "cmdHozon", "cmdClear", "cmdDel"}),
-                 QStringList({"読み込みエラー", "読み込みエラー", "項目未選定", "項目未選定",
-                              "項目未選定"}));
-        QCOMPARE(snapshot(".", true), before);
-    }
-
     // While this copy counts, the list is edited by hand and saved without its last line end:
     // Next keeps the edit; Save is refused and the settings window shows the list as it now is;
     // a registration starts on a line of its own. A second copy is not let in.
     void handEditWhileCountingAndASecondCopy()
     {
+        ScratchDir dir;
         const QByteArray edited = "\"a\",1\r\n\"b\",1\r\n\"kensui\",5";
-        Program p(edited.left(14));
+        ScratchDir::write(kList, edited.left(14));
+        FakeServices fs;
+        QWidget both;
+        frmMain counting(fs.services, &both);
+        counting.Form_Load();
         ScratchDir::write(kList, edited);
-        p.fs.inputAnswers.append({"abc", "5"});
-        QCOMPARE(p.click(AppWindow::Counting, {"cmdNext", "cmdCut"}), QStringList());
-        auto *items = p.windows.loaded(AppWindow::Settings)->findChild<QListWidget *>("lstKoumoku");
+        QMetaObject::invokeMethod(both.findChild<QWidget *>("cmdNext"), "click");
+        frmSettei settings(fs.services, &both);
+        settings.Form_Load();
+        auto *items = settings.findChild<QListWidget *>("lstKoumoku");
         items->setCurrentRow(0);
-        QCOMPARE(p.click(AppWindow::Settings, {"cmdHozon", "cmdNew"}),
-                 QStringList({"書き込みエラー", "新規登録終了"}));
+        fs.inputAnswers << "abc"
+                        << "5";
+        QMetaObject::invokeMethod(settings.findChild<QWidget *>("cmdHozon"), "click");
+        QMetaObject::invokeMethod(settings.findChild<QWidget *>("cmdNew"), "click");
+        QCOMPARE(fs.boxes, QStringList({"書き込みエラー", "新規登録終了"}));
         QCOMPARE(items->count(), 4); // reloaded after the refusal: a, b, kensui, then abc
         QCOMPARE(ScratchDir::read(kList), edited + "\r\n\"abc\",5\r\n");
         QProcess other; // holds the folder's lock as a running copy does
-        other.setWorkingDirectory(p.dir.path());
+        other.setWorkingDirectory(dir.path());
         other.start(qApp->applicationFilePath(), {"--hold-lock"});
         QVERIFY(other.waitForReadyRead(10000));
         QLockFile lock(".zorvex.lock");
-        QCOMPARE(lockDataFolder(lock, p.fs), false);
-        QCOMPARE(p.fs.boxes.last(), "二重起動");
+        QCOMPARE(lockDataFolder(lock, fs), false);
+        QCOMPARE(fs.boxes.last(), "二重起動");
         other.kill(); // a killed copy's lock is taken over
         QVERIFY(other.waitForFinished(10000));
-        QCOMPARE(lockDataFolder(lock, p.fs), true);
+        QCOMPARE(lockDataFolder(lock, fs), true);
     }
 };
 
