@@ -191,9 +191,8 @@ void frmMain::createControls()
 
 void frmMain::connectControls()
 {
-    for (QWidget *w : {static_cast<QWidget *>(txtKaisu), static_cast<QWidget *>(cmdNext),
-                       static_cast<QWidget *>(hsbKaisu), static_cast<QWidget *>(cmdCut)})
-        w->installEventFilter(this);
+    for (QObject *control : std::initializer_list<QObject *> {txtKaisu, cmdNext, hsbKaisu, cmdCut})
+        control->installEventFilter(this);
     connect(cmdNext, &QToolButton::clicked, this, &frmMain::cmdNext_Click);
     connect(hsbKaisu, &QScrollBar::valueChanged, this, &frmMain::hsbKaisu_Change);
     connect(hsbKaisu, &QScrollBar::sliderMoved, this, &frmMain::hsbKaisu_Scroll);
