@@ -162,18 +162,18 @@ void frmMain::createControls()
     lblKaisu->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblKaisu->setFont(UiStyle::gothic(150));
 
-    Frame1
+    auto *frame1
         = place(new QGroupBox(QStringLiteral("計画"), this), "Frame1", rect(75, 150, 2550, 6465));
-    Frame1->setFont(UiStyle::gothic(11.25));
-    UiStyle::captionOnFrameLine(Frame1);
-    Frame1->setAutoFillBackground(true);
-    keepButtonFace(Frame1);
+    frame1->setFont(UiStyle::gothic(11.25));
+    UiStyle::captionOnFrameLine(frame1);
+    frame1->setAutoFillBackground(true);
+    keepButtonFace(frame1);
 
     // Member 20 comes first in the tab order.
     for (int i : {20, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19}) {
         const QByteArray name = "lblSnd(" + QByteArray::number(i) + ')';
         QLabel *label = plainLabel(
-            place(new QLabel(Frame1), name.constData(), rect(105, 75 + 300 * i, 2415, 240)));
+            place(new QLabel(frame1), name.constData(), rect(105, 75 + 300 * i, 2415, 240)));
         label->setFont(UiStyle::gothic(11.25));
         m_lblSnd[size_t(i)] = label;
     }
@@ -191,9 +191,8 @@ void frmMain::createControls()
 
 void frmMain::connectControls()
 {
-    for (QWidget *w : {static_cast<QWidget *>(txtKaisu), static_cast<QWidget *>(cmdNext),
-                       static_cast<QWidget *>(hsbKaisu), static_cast<QWidget *>(cmdCut)})
-        w->installEventFilter(this);
+    for (QObject *control : std::initializer_list<QObject *> {txtKaisu, cmdNext, hsbKaisu, cmdCut})
+        control->installEventFilter(this);
     connect(cmdNext, &QToolButton::clicked, this, &frmMain::cmdNext_Click);
     connect(hsbKaisu, &QScrollBar::valueChanged, this, &frmMain::hsbKaisu_Change);
     connect(hsbKaisu, &QScrollBar::sliderMoved, this, &frmMain::hsbKaisu_Scroll);

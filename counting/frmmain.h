@@ -5,7 +5,6 @@
 #include <array>
 
 struct Services;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -52,7 +51,6 @@ private:
     QToolButton *cmdNext = nullptr;
     QScrollBar *hsbKaisu = nullptr;
     QLabel *lblKaisu = nullptr;
-    QGroupBox *Frame1 = nullptr;
     std::array<QLabel *, 21> m_lblSnd {}; // members 1 to 20; there is no member 0
     QPushButton *cmdCut = nullptr;
 

@@ -7,7 +7,6 @@
 #include "numeric.h"
 #include "textfile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -42,17 +41,8 @@ QString existingFileName(const QString &itemName)
     const QString exact = History::fileName(itemName);
     if (QFileInfo::exists(exact))
         return exact;
-    QString match;
-    const QStringList entries = QDir::current().entryList(QDir::Files | QDir::Hidden | QDir::System
-                                                          | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries) {
-        if (entry.compare(exact, Qt::CaseInsensitive) != 0)
-            continue;
-        if (!match.isEmpty())
-            return exact;
-        match = entry;
-    }
-    return match.isEmpty() ? exact : match;
+    const QStringList found = TextFile::namesIgnoringCase(exact);
+    return found.size() == 1 ? found.first() : exact;
 }
 
 QString twoDigits(int value)

@@ -5,7 +5,6 @@
 #include "numeric.h"
 #include "textfile.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <limits>
 
@@ -50,13 +49,8 @@ QString fileName()
     if (QFileInfo::exists(preferred))
         return preferred;
     // The name is matched without regard to letter case, as on the file system it comes from.
-    const QStringList entries = QDir::current().entryList(
-        QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString &entry : entries) {
-        if (entry.compare(preferred, Qt::CaseInsensitive) == 0)
-            return entry;
-    }
-    return preferred;
+    const QStringList found = TextFile::namesIgnoringCase(preferred);
+    return found.isEmpty() ? preferred : found.first();
 }
 
 QByteArray encodeRecord(const QString &name, const QString &targetText)

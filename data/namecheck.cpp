@@ -33,6 +33,16 @@ bool isItemListName(const QString &name)
     return name.compare(QStringLiteral("項目一覧"), Qt::CaseInsensitive) == 0;
 }
 
+// "<name>.txt" is a file name of its own on this system, one that no other name shares and that
+// fits the file system.
+bool hasFaithfulFileName(const QString &name)
+{
+    // A byte carried from a hand-edited list is a lone surrogate, which the local file name
+    // cannot hold: it would turn into U+FFFD, the same for every such byte.
+    return name.isValidUtf16()
+        && QFile::encodeName(name + QStringLiteral(".txt")).size() <= kMaxFileNameBytes;
+}
+
 } // namespace
 
 NameProblem checkItemName(const QString &name)
@@ -68,12 +78,4 @@ bool isSafeHistoryName(const QString &name)
 {
     return !hasControl(name) && !hasSeparator(name) && !isItemListName(name)
         && hasFaithfulFileName(name);
-}
-
-bool hasFaithfulFileName(const QString &name)
-{
-    // A byte carried from a hand-edited list is a lone surrogate, which the local file name
-    // cannot hold: it would turn into U+FFFD, the same for every such byte.
-    return name.isValidUtf16()
-        && QFile::encodeName(name + QStringLiteral(".txt")).size() <= kMaxFileNameBytes;
 }

@@ -22,6 +22,3 @@ NameProblem checkItemName(const QString &name);
 // name must not lead out of the current directory or onto the item list file, and must make a
 // file name of its own.
 bool isSafeHistoryName(const QString &name);
-// Part of that test: "<name>.txt" is a file name of its own on this system, one that no other
-// name shares and that fits the file system.
-bool hasFaithfulFileName(const QString &name);

@@ -187,4 +187,14 @@ IoStatus truncate(const QString &fileName)
     return IoStatus::success();
 }
 
+QStringList namesIgnoringCase(const QString &fileName)
+{
+    QStringList found = QDir::current().entryList(
+        QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    found.removeIf([&fileName](const QString &entry) {
+        return entry.compare(fileName, Qt::CaseInsensitive) != 0;
+    });
+    return found;
+}
+
 } // namespace TextFile

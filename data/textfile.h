@@ -3,6 +3,7 @@
 #include "iostatus.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 // Whole-file operations shared by the item list and the history files.
 namespace TextFile {
@@ -30,5 +31,8 @@ IoStatus replace(const QString &fileName, const QByteArray &bytes,
 void removeLeftovers(const QString &fileName);
 // Creates the file empty or cuts it to zero length.
 IoStatus truncate(const QString &fileName);
+// The files of the current directory whose names equal the given one without regard to letter
+// case, as files copied from Windows may name them; in name order.
+QStringList namesIgnoringCase(const QString &fileName);
 
 } // namespace TextFile

@@ -81,6 +81,17 @@ void raiseWindowOf(qint64 pid)
 void raiseWindowOf(qint64) { }
 #endif
 
+// The first viewer found on the PATH: xchm, kchmviewer, then the desktop's own choice.
+QString viewerProgram()
+{
+    for (const char *name : {"xchm", "kchmviewer", "xdg-open"}) {
+        const QString path = QStandardPaths::findExecutable(QLatin1String(name));
+        if (!path.isEmpty())
+            return path;
+    }
+    return QString();
+}
+
 } // namespace
 
 ChmViewer::ChmViewer()
@@ -104,16 +115,6 @@ QString ChmViewer::locate(const QString &helpFile) const
         const QFileInfo file(QDir(folder).filePath(helpFile));
         if (!folder.isEmpty() && file.isFile())
             return file.absoluteFilePath();
-    }
-    return QString();
-}
-
-QString ChmViewer::viewerProgram()
-{
-    for (const char *name : {"xchm", "kchmviewer", "xdg-open"}) {
-        const QString path = QStandardPaths::findExecutable(QLatin1String(name));
-        if (!path.isEmpty())
-            return path;
     }
     return QString();
 }

@@ -21,8 +21,6 @@ public:
 
     // The absolute path of the help file to show, or empty when neither copy exists.
     QString locate(const QString &helpFile) const;
-    // The first viewer found on the PATH: xchm, kchmviewer, then the desktop's own choice.
-    static QString viewerProgram();
 
 private:
     QString m_installedFolder;

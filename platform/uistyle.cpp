@@ -1,11 +1,9 @@
 #include "uistyle.h"
 
-#include <QScreen>
-
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
 
 namespace UiStyle {
