@@ -3,7 +3,6 @@
 #include "history.h"
 #include "scratchdir.h"
 #include "uistyle.h"
-#include "zrvm.h"
 
 #include <QLabel>
 #include <QTest>
@@ -127,21 +126,6 @@ private Q_SLOTS:
         QTEST(w.findChild<QWidget *>("cmdNext")->property("text").toString(), "button");
         QTEST(records, "records");
         QTEST(fs.windowsShown == QList {AppWindow::Settings}, "settings");
-    }
-
-    void unreadableListLeavesNoStaleItems()
-    {
-        ScratchDir dir;
-        FakeServices fs;
-        ScratchDir::write(kList, "\"a\",5\r\n");
-        QVERIFY(ZRVM::LoadItemList().ok()); // an earlier round's
-        QVERIFY(QFile::remove(kList));
-        QVERIFY(QDir().mkdir(kList));
-        frmMain w(fs.services);
-        w.Form_Load();
-        QCOMPARE(fs.boxes.value(0), "読み込みエラー");
-        QCOMPARE(fs.windowsShown, QList {AppWindow::Settings});
-        QCOMPARE(ZRVM::items.count(), 0);
     }
 };
 
