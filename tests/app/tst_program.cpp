@@ -22,7 +22,7 @@ private Q_SLOTS:
         ScratchDir::write(
             "xchm", "#!/bin/sh\necho $$ >>xchm.pids\nexec sleep 600 </dev/null >/dev/null 2>&1\n");
         QVERIFY(QFile::setPermissions("xchm", QFile::ReadOwner | QFile::ExeOwner));
-        qputenv("PATH", dir.path().toLocal8Bit() + ':' + qgetenv("PATH"));
+        qputenv("PATH", QFile::encodeName(QDir::currentPath()) + ':' + qgetenv("PATH"));
         FakeServices fs;
         QtDialogs dialogs;
         ChmViewer help;

@@ -16,10 +16,10 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
         // clang-format off
-        QTest::newRow("wave dash") << hex("81 60") << QString(QChar(0xFF5E));
-        QTest::newRow("a stray byte") << hex("41 FF 42") << "A" + QString(QChar(0xDCFF)) + "B";
-        QTest::newRow("a lead byte at the end") << hex("81 81 81") << "＝" + QString(QChar(0xDC81));
-        QTest::newRow("an unassigned pair keeps its ASCII byte") << hex("EC 74") << QChar(0xDCEC) + QString("t");
+        QTest::newRow("wave dash") << QByteArray::fromHex("81 60") << QString(QChar(0xFF5E));
+        QTest::newRow("a stray byte") << QByteArray::fromHex("41 FF 42") << "A" + QString(QChar(0xDCFF)) + "B";
+        QTest::newRow("a lead byte at the end") << QByteArray::fromHex("81 81 81") << "＝" + QString(QChar(0xDC81));
+        QTest::newRow("an unassigned pair keeps its ASCII byte") << QByteArray::fromHex("EC 74") << QChar(0xDCEC) + QString("t");
         // clang-format on
     }
     void codePage()

@@ -11,7 +11,6 @@
 #include <QDateTime>
 #include <QQueue>
 #include <functional>
-#include <utility>
 
 // Every platform service, scripted: boxes answer from queues and note their titles, the clock
 // and the event pump move only when told, random numbers come from a queue, and the windows
@@ -28,10 +27,7 @@ struct FakeServices final : Dialogs, Clock, RandomSource, EventPump, WindowManag
     {
         return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue();
     }
-    QDate currentDate() const override
-    {
-        return std::exchange(now, now.addMSecs(msAfterDateReading)).date();
-    }
+    QDate currentDate() const override { return now.date(); }
     QTime currentTime() const override { return now.time(); }
     qint64 monotonicMs() const override { return monotonic; }
     void reseedFromClock() override { }
@@ -52,9 +48,8 @@ struct FakeServices final : Dialogs, Clock, RandomSource, EventPump, WindowManag
     QQueue<bool> okAnswers; // for boxes with Cancel, OK when none is left
     QQueue<QString> inputAnswers; // Cancel when none is left
     QStringList boxes; // the titles of the message boxes shown
-    mutable QDateTime now {QDate(2026, 12, 31), QTime(7, 5, 9)};
+    QDateTime now {QDate(2026, 12, 31), QTime(7, 5, 9)};
     qint64 monotonic = 1000;
-    int msAfterDateReading = 0; // moves the clock on between the two readings of a stamp
     QQueue<float> fractions;
     std::function<void()> duringDispatch = [] {
     };

@@ -21,8 +21,6 @@ public:
     ScratchDir() { QDir::setCurrent(m_dir.path()); }
     ~ScratchDir() { QDir::setCurrent(m_previous); }
 
-    QString path() const { return m_dir.path(); }
-
     static void write(const QString &fileName, const QByteArray &bytes)
     {
         QFile file(fileName);
@@ -34,7 +32,6 @@ public:
         QFile file(fileName);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
-    static bool exists(const QString &fileName) { return QFileInfo::exists(fileName); }
     static QStringList entries()
     {
         return QDir::current().entryList(
@@ -45,12 +42,6 @@ private:
     QTemporaryDir m_dir;
     QString m_previous = QDir::currentPath();
 };
-
-// Bytes from hex written with spaces: hex("22 95 A0").
-inline QByteArray hex(const char *spaced)
-{
-    return QByteArray::fromHex(spaced);
-}
 
 // An item list of ASCII names, as the program writes one.
 inline QByteArray listBytes(const QList<Item> &items)
