@@ -130,8 +130,7 @@ IoStatus replace(const QString &fileName, const QByteArray &bytes, const QByteAr
     const QFileInfo existing(fileName);
     // Renaming a new file over a device or a pipe would replace the special file itself.
     if (existing.exists() && !existing.isFile())
-        return IoStatus::failure(fileName, QStringLiteral("not a regular file"), IoAction::Write,
-                                 IoProblem::NotRegularFile);
+        return notRegularFile(fileName, IoAction::Write);
     if (expected) {
         const ReadResult now = readAll(fileName);
         if (!now.status.ok())
