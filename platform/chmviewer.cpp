@@ -92,31 +92,23 @@ QString viewerProgram()
     return QString();
 }
 
+// The absolute path of the help file to show: the data folder's own copy, else the installed
+// one; empty when neither exists.
+QString locate(const QString &helpFile)
+{
+    for (const QString &folder : {QDir::currentPath(), QStringLiteral(ZORVEX_DATA_DIR)}) {
+        const QFileInfo file(QDir(folder).filePath(helpFile));
+        if (file.isFile())
+            return file.absoluteFilePath();
+    }
+    return QString();
+}
+
 } // namespace
-
-ChmViewer::ChmViewer()
-#ifdef ZORVEX_DATA_DIR
-    : ChmViewer(QStringLiteral(ZORVEX_DATA_DIR))
-#endif
-{ }
-
-ChmViewer::ChmViewer(const QString &installedFolder)
-    : m_installedFolder(installedFolder)
-{ }
 
 ChmViewer::~ChmViewer()
 {
     closeAll(nullptr, QString());
-}
-
-QString ChmViewer::locate(const QString &helpFile) const
-{
-    for (const QString &folder : {QDir::currentPath(), m_installedFolder}) {
-        const QFileInfo file(QDir(folder).filePath(helpFile));
-        if (!folder.isEmpty() && file.isFile())
-            return file.absoluteFilePath();
-    }
-    return QString();
 }
 
 void ChmViewer::displayTopic(QWidget *, const QString &helpFile)
@@ -128,7 +120,7 @@ void ChmViewer::displayTopic(QWidget *, const QString &helpFile)
     const QString file = locate(helpFile);
     if (file.isEmpty()) {
         tell(QStringLiteral("no help file %1 in the current folder or in %2")
-                 .arg(helpFile, m_installedFolder));
+                 .arg(helpFile, QStringLiteral(ZORVEX_DATA_DIR)));
         return;
     }
     const QString program = viewerProgram();

@@ -2,8 +2,6 @@
 
 #include "helpviewer.h"
 
-#include <QString>
-
 class QProcess;
 
 // Shows the help file in an installed CHM viewer: the file in the current folder when there is
@@ -12,17 +10,12 @@ class QProcess;
 class ChmViewer final : public HelpViewer
 {
 public:
-    ChmViewer();
-    explicit ChmViewer(const QString &installedFolder);
+    ChmViewer() = default;
     ~ChmViewer() override;
 
     void displayTopic(QWidget *owner, const QString &helpFile) override;
     void closeAll(QWidget *owner, const QString &helpFile) override;
 
-    // The absolute path of the help file to show, or empty when neither copy exists.
-    QString locate(const QString &helpFile) const;
-
 private:
-    QString m_installedFolder;
     QProcess *m_viewer = nullptr;
 };
