@@ -5,7 +5,10 @@
 # can start at the same time without taking each other's display.
 set -euo pipefail
 dir=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" 2>"$dir/log" &
+# No reset when the last client leaves: the tests and scripts start and end many short clients,
+# and each reset rebuilds the server's state (its keymap through xkbcomp) while the next client
+# may already be connecting.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$dir/display" 2>"$dir/log" &
 server=$!
 trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -rf "$dir"' EXIT
 for _ in $(seq 300); do
