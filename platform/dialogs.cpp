@@ -17,14 +17,16 @@ QWidget *placeOver(QWidget *parent)
 } // namespace
 
 bool QtDialogs::message(QWidget *parent, const QString &text, const QString &title,
-                        MessageIcon icon, MessageButtons buttons)
+                        MessageIcon icon, MessageButtons buttons, DefaultButton defaultButton)
 {
     QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::Information,
                     title, text,
                     buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                         : QMessageBox::Ok,
                     placeOver(parent));
-    box.setDefaultButton(QMessageBox::Ok);
+    const bool cancelFirst
+        = buttons == MessageButtons::OkCancel && defaultButton == DefaultButton::Cancel;
+    box.setDefaultButton(cancelFirst ? QMessageBox::Cancel : QMessageBox::Ok);
     if (QAbstractButton *ok = box.button(QMessageBox::Ok))
         ok->setText(QStringLiteral("OK"));
     if (QAbstractButton *cancel = box.button(QMessageBox::Cancel))

@@ -346,11 +346,12 @@ int frmSettei::confirmChosen(const QString &question)
 {
     const int i = chosenItem();
     // The item is named from the table: whatever the name box holds now never decides which
-    // history is emptied or which file goes. Clearing and deleting share one title.
+    // history is emptied or which file goes. Clearing and deleting share one title, and Enter
+    // on either keeps the data.
     if (i == 0
         || !m_services.dialogs.message(this, ZRVM::items.name(i) + question,
                                        QStringLiteral("クリア確認"), MessageIcon::Warning,
-                                       MessageButtons::OkCancel))
+                                       MessageButtons::OkCancel, DefaultButton::Cancel))
         return 0;
     return i;
 }

@@ -118,7 +118,8 @@ private Q_SLOTS:
             if (label->accessibleDescription() == "実施中")
                 marked << i;
         }
-        QTEST(fs.boxes, "boxes");
+        QFETCH(QStringList, boxes);
+        QCOMPARE(fs.titles(), texts(boxes));
         QTEST(colours, "colours");
         QCOMPARE(marked, red);
         QTEST(w.findChild<QWidget *>("lblKoumoku")->font().pointSize(), "points");

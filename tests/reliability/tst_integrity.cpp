@@ -113,7 +113,7 @@ private Q_SLOTS:
         FakeServices fs;
         frmMain counting(fs.services);
         counting.Form_Load();
-        QCOMPARE(fs.boxes, QStringList {"読み込みエラー"});
+        QCOMPARE(fs.titles(), Texts {"読み込みエラー"});
         QCOMPARE(fs.windowsShown, QList {AppWindow::Settings});
         QCOMPARE(ZRVM::items.count(), 0);
         QTEST(FailureTexts::text(ZRVM::LoadItemList()).section('\n', 1), "told");
@@ -207,7 +207,7 @@ private Q_SLOTS:
         QVERIFY(prlimit(0, RLIMIT_FSIZE, &full, &old) == 0);
         QMetaObject::invokeMethod(both.findChild<QWidget *>(button), "click");
         setrlimit(RLIMIT_FSIZE, &old);
-        QTEST(fs.boxes.value(fs.boxes.size() - 1), "box"); // the last box
+        QTEST(fs.boxes.value(fs.boxes.size() - 1).title, "box"); // the last box
         QCOMPARE(snapshot("..", sizeLimit < 0), before);
     }
 
@@ -233,14 +233,14 @@ private Q_SLOTS:
                         << "5";
         QMetaObject::invokeMethod(settings.findChild<QWidget *>("cmdHozon"), "click");
         QMetaObject::invokeMethod(settings.findChild<QWidget *>("cmdNew"), "click");
-        QCOMPARE(fs.boxes, QStringList({"書き込みエラー", "新規登録終了"}));
+        QCOMPARE(fs.titles(), Texts({"書き込みエラー", "新規登録終了"}));
         QCOMPARE(items->count(), 4); // reloaded after the refusal: a, b, kensui, then abc
         QCOMPARE(ScratchDir::read(kList), edited + "\r\n\"abc\",5\r\n");
         QLockFile running(".zorvex.lock"); // held as a running copy holds it
         QVERIFY(running.tryLock(0));
         QLockFile lock(".zorvex.lock");
         QCOMPARE(lockDataFolder(lock, fs), false);
-        QCOMPARE(fs.boxes.last(), "二重起動");
+        QCOMPARE(fs.titles().last(), "二重起動");
         running.unlock(); // a copy that was killed left a lock naming a process that is gone
         ScratchDir::write(".zorvex.lock", "999999999\n\n\n");
         QCOMPARE(lockDataFolder(lock, fs), true);

@@ -146,7 +146,7 @@ private Q_SLOTS:
         for (const QString &name : ScratchDir::entries())
             if (QFileInfo(name).isFile())
                 disk[name] = ScratchDir::read(name);
-        QCOMPARE(fs.boxes, seen.boxes);
+        QCOMPARE(fs.titles(), texts(seen.boxes));
         QCOMPARE(disk, files(seen.list, seen.histories));
         QCOMPARE(names, seen.items);
         QStringList lines; // numbered from 1: number, date, time and count, " _ " between them
@@ -156,6 +156,29 @@ private Q_SLOTS:
         QCOMPARE(w.findChild<QLabel *>("lblGoukei")->text(), seen.total);
         QCOMPARE(w.findChild<QLineEdit *>("txtKoumoku")->text(), seen.name);
         QCOMPARE(w.findChild<QLineEdit *>("txtKaisu")->text(), seen.target);
+    }
+
+    // Clearing and deleting name the item from the list and ask first; Enter keeps the data.
+    void confirmationsDefaultToCancel()
+    {
+        ScratchDir dir;
+        ScratchDir::write(kList, listBytes({{"a", 9}}));
+        QVERIFY(ZRVM::LoadItemList().ok());
+        FakeServices fs;
+        frmSettei w(fs.services);
+        w.Form_Load();
+        w.findChild<QListWidget *>("lstKoumoku")->setCurrentRow(0);
+        fs.okAnswers << false << false;
+        w.findChild<QAbstractButton *>("cmdClear")->click();
+        w.findChild<QAbstractButton *>("cmdDel")->click();
+        const Box clear {.title = "クリア確認",
+                         .text = "aのカウント数と履歴データをクリアします。よろしいですか？",
+                         .icon = MessageIcon::Warning,
+                         .buttons = MessageButtons::OkCancel,
+                         .defaultButton = DefaultButton::Cancel};
+        Box del = clear;
+        del.text = "aを削除します。よろしいですか？";
+        QCOMPARE(fs.boxes, QList({clear, del}));
     }
 };
 
