@@ -1,5 +1,6 @@
 #include "chmviewer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -92,19 +93,25 @@ QString viewerProgram()
     return QString();
 }
 
-// The absolute path of the help file to show: the data folder's own copy, else the installed
-// one; empty when neither exists.
-QString locate(const QString &helpFile)
+} // namespace
+
+HelpFolders HelpFolders::forProgramIn(const QString &programFolder)
 {
-    for (const QString &folder : {QDir::currentPath(), QStringLiteral(ZORVEX_DATA_DIR)}) {
+    // A build tree has the program in app/ and the compiled help in resources/help/.
+    return {.data = QDir::currentPath(),
+            .build = QDir::cleanPath(programFolder + QStringLiteral("/../resources/help")),
+            .installed = QStringLiteral(ZORVEX_DATA_DIR)};
+}
+
+QString locateHelp(const QString &helpFile, const HelpFolders &folders)
+{
+    for (const QString &folder : {folders.data, folders.build, folders.installed}) {
         const QFileInfo file(QDir(folder).filePath(helpFile));
-        if (file.isFile())
+        if (!folder.isEmpty() && file.isFile())
             return file.absoluteFilePath();
     }
     return QString();
 }
-
-} // namespace
 
 ChmViewer::~ChmViewer()
 {
@@ -117,10 +124,11 @@ void ChmViewer::displayTopic(QWidget *, const QString &helpFile)
         raiseWindowOf(m_viewer->processId());
         return;
     }
-    const QString file = locate(helpFile);
+    const HelpFolders folders = HelpFolders::forProgramIn(QCoreApplication::applicationDirPath());
+    const QString file = locateHelp(helpFile, folders);
     if (file.isEmpty()) {
-        tell(QStringLiteral("no help file %1 in the current folder or in %2")
-                 .arg(helpFile, QStringLiteral(ZORVEX_DATA_DIR)));
+        tell(QStringLiteral("no help file %1 in the current folder, in %2 or in %3")
+                 .arg(helpFile, folders.build, folders.installed));
         return;
     }
     const QString program = viewerProgram();
