@@ -11,6 +11,7 @@ packages=("$@")
     xvfb xauth imagemagick
     at-spi2-core dbus python3-pyatspi
     clang-format
+    fp-utils # chmcmd: the help, which the tests compile and look up
 )
 
 missing=()
