@@ -3,7 +3,7 @@
 # copy of sample/ (the repository's sample is never written):
 #   docs/counting-round.png     the counting window at the second item of a round
 #   docs/settings-history.png   the settings window after the round, with a history on view
-#   docs/help-viewer.png        the help, opened with ヘルプ, in xchm
+#   docs/help-viewer.png        the help, opened with ヘルプ, in xchm at the size it opens with
 # Usage: scripts/screenshots.sh [build directory, default build]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -61,7 +61,6 @@ inside_display() {
 
     local viewer
     viewer=$("$root/scripts/open-help.sh" "$settings" "$pid") || fail "no help viewer appeared"
-    xdotool windowsize --sync "$viewer" 900 620
     sleep 1.5
     import -window "$viewer" "$root/docs/help-viewer.png"
     echo "Wrote docs/counting-round.png, docs/settings-history.png and docs/help-viewer.png"
