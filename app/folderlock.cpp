@@ -2,19 +2,125 @@
 
 #include "dialogs.h"
 
-#include <QLockFile>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSysInfo>
 
-bool lockDataFolder(QLockFile &lock, Dialogs &dialogs)
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+// What the signal and exit handlers need, set up before the lock is held: nothing in a signal
+// handler may allocate.
+char heldPath[4096];
+volatile std::sig_atomic_t held = 0;
+
+void releaseHeld()
 {
-    // A copy may count for hours: only a copy that is gone leaves a stale lock.
-    lock.setStaleLockTime(0);
-    // A folder that cannot hold a lock file at all (no write permission) is used without one;
-    // a rewrite still never overwrites a list that changed since it was read.
-    if (lock.tryLock(0) || lock.error() != QLockFile::LockFailedError)
-        return true;
+    if (held) {
+        held = 0;
+        ::unlink(heldPath);
+    }
+}
+
+extern "C" void releaseAndDie(int signal)
+{
+    releaseHeld();
+    // The signal's own ending, so that whoever sent it sees the program end by it.
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+extern "C" void releaseAtExit()
+{
+    releaseHeld();
+}
+
+void releaseOnEveryEnd(const QString &fileName)
+{
+    const QByteArray path = QFile::encodeName(QDir(fileName).absolutePath());
+    if (size_t(path.size()) >= sizeof heldPath)
+        return;
+    std::memcpy(heldPath, path.constData(), size_t(path.size()) + 1);
+    static bool installed = false;
+    if (!installed) {
+        installed = true;
+        // The toolkit ends the program with exit() when its display goes away.
+        std::atexit(releaseAtExit);
+        for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+            struct sigaction action
+            {
+            };
+            // A signal the caller chose to ignore (nohup) stays ignored.
+            if (::sigaction(signal, nullptr, &action) == 0 && action.sa_handler == SIG_IGN)
+                continue;
+            action = {};
+            action.sa_handler = releaseAndDie;
+            sigemptyset(&action.sa_mask);
+            ::sigaction(signal, &action, nullptr);
+        }
+    }
+    held = 1;
+}
+
+bool otherCopyRuns(Dialogs &dialogs)
+{
     dialogs.message(nullptr,
                     QStringLiteral("このフォルダではすでにZorvexが起動しています。\n"
                                    "先に起動したZorvexを使ってください。"),
                     QStringLiteral("二重起動"), MessageIcon::Warning);
     return false;
+}
+
+} // namespace
+
+FolderLock::FolderLock(const QString &fileName)
+    : m_lock(fileName)
+{
+    // A copy may count for hours: only a copy that is gone leaves a stale lock.
+    m_lock.setStaleLockTime(0);
+}
+
+FolderLock::~FolderLock()
+{
+    // The lock goes with m_lock; from here on it may be another copy's.
+    held = 0;
+}
+
+bool FolderLock::take(Dialogs &dialogs)
+{
+    if (!m_lock.tryLock(0)) {
+        if (m_lock.error() != QLockFile::LockFailedError)
+            return true;
+        qint64 pid = 0;
+        QString host, application;
+        const bool readable = m_lock.getLockInfo(&pid, &host, &application);
+        // On this machine the lock's process was looked at: it runs.
+        if (readable && (host.isEmpty() || host == QSysInfo::machineHostName()))
+            return otherCopyRuns(dialogs);
+        if (readable
+            && !dialogs.message(
+                nullptr,
+                QStringLiteral("このフォルダには、別のコンピュータ「%1」で起動したZorvexの"
+                               "ロックファイルがあります。\n%2\n"
+                               "そのZorvexが終了していれば、このまま起動できます。"
+                               "起動しますか？")
+                    .arg(host, QDir(m_lock.fileName()).absolutePath()),
+                QStringLiteral("起動確認"), MessageIcon::Warning, MessageButtons::OkCancel,
+                DefaultButton::Cancel))
+            return false;
+        // An empty or unreadable lock names nobody; one from another machine the user let go.
+        // A lock that no one may open is taken away by its name; one that is held while it is
+        // being written stays.
+        if (!m_lock.removeStaleLockFile() && !readable && !QFileInfo(m_lock.fileName()).isWritable())
+            QFile::remove(m_lock.fileName());
+        if (!m_lock.tryLock(0))
+            return m_lock.error() != QLockFile::LockFailedError || otherCopyRuns(dialogs);
+    }
+    releaseOnEveryEnd(m_lock.fileName());
+    return true;
 }

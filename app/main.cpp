@@ -23,7 +23,6 @@ using PlatformHelpViewer = ChmViewer;
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QLockFile>
 #include <QTranslator>
 
 #include <cstdio>
@@ -60,8 +59,8 @@ int main(int argc, char *argv[])
     SystemClock clock;
     ClockSeededRandom random(clock);
     QtDialogs dialogs;
-    QLockFile folderLock(QStringLiteral(".zorvex.lock"));
-    if (!lockDataFolder(folderLock, dialogs))
+    FolderLock folderLock;
+    if (!folderLock.take(dialogs))
         return 1;
     QtEventPump events;
     PlatformHelpViewer help;

@@ -1,7 +1,5 @@
 #include "fieldreader.h"
 
-#include "codepage932.h"
-
 namespace {
 bool isLineEnd(QChar c)
 {
@@ -80,12 +78,4 @@ int FieldReader::nextRecord(QStringView *fields, int maxFields)
         ++p;
     m_pos = p;
     return count < maxFields ? count : maxFields;
-}
-
-QString decodeFileText(QByteArrayView bytes)
-{
-    const QByteArrayView utf8Mark("\xEF\xBB\xBF");
-    if (bytes.startsWith(utf8Mark))
-        return QString::fromUtf8(bytes.sliced(utf8Mark.size()));
-    return CodePage932::decode(bytes).text;
 }

@@ -29,8 +29,3 @@ private:
     QStringView m_text;
     qsizetype m_pos = 0;
 };
-
-// The text of an item list or history file: code page 932, or UTF-8 when the file starts with
-// UTF-8's byte-order mark, as an editor that re-saved it leaves it. The mark is no part of the
-// first field.
-QString decodeFileText(QByteArrayView bytes);

@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "codepage932.h"
 #include "fieldreader.h"
+#include "filetext.h"
 #include "namecheck.h"
 #include "numeric.h"
 #include "textfile.h"
@@ -25,7 +26,7 @@ IoStatus unusableName(const QString &itemName, IoAction action = IoAction::Write
 
 void visitRecords(QByteArrayView bytes, const History::RecordVisitor &visit)
 {
-    const QString text = decodeFileText(bytes);
+    const QString text = FileText::decode(bytes);
     FieldReader reader(text);
     QStringView fields[3];
     while (int n = reader.nextRecord(fields, 3))
@@ -65,11 +66,15 @@ double addToTotal(double total, QStringView count)
     return std::clamp(sum, -kTotalLimit, kTotalLimit);
 }
 
+QString recordText(const QString &date, const QString &time, double count)
+{
+    return u'"' + date + QStringLiteral("\",\"") + time + QStringLiteral("\",")
+        + Numeric::format(count) + QStringLiteral("\r\n");
+}
+
 QByteArray encodeRecord(const QString &date, const QString &time, double count)
 {
-    const QString line = u'"' + date + QStringLiteral("\",\"") + time + QStringLiteral("\",")
-        + Numeric::format(count) + QStringLiteral("\r\n");
-    return CodePage932::encode(line).bytes;
+    return CodePage932::encode(recordText(date, time, count)).bytes;
 }
 
 QList<Record> parse(QByteArrayView bytes)
@@ -85,20 +90,21 @@ IoStatus appendSetRecord(const QString &itemName, double count, const Clock &clo
 {
     if (!isSafeHistoryName(itemName))
         return unusableName(itemName);
-    // Two separate readings, date first: a set right at midnight may carry the old day's date.
-    const QDate date = clock.currentDate();
-    const QTime time = clock.currentTime();
+    // One reading for both: a set right at midnight carries the date and the time of one instant.
+    const QDateTime now = clock.currentDateTime();
+    const QDate date = now.date();
+    const QTime time = now.time();
     const QString dateText = twoDigits(date.month()) + u'月' + twoDigits(date.day()) + u'日';
     const QString timeText = twoDigits(time.hour()) + u'時' + twoDigits(time.minute()) + u'分'
         + twoDigits(time.second()) + u'秒';
-    return TextFile::append(existingFileName(itemName), encodeRecord(dateText, timeText, count));
+    return TextFile::append(existingFileName(itemName), recordText(dateText, timeText, count));
 }
 
 IoStatus ensure(const QString &itemName)
 {
     if (!isSafeHistoryName(itemName))
         return unusableName(itemName);
-    return TextFile::append(existingFileName(itemName), QByteArray());
+    return TextFile::append(existingFileName(itemName), QString());
 }
 
 ReadResult read(const QString &itemName)

@@ -49,6 +49,8 @@ bool sameFile(const QString &a, const QString &b);
 // hand-edited count cannot overflow a conversion to a whole number.
 double addToTotal(double total, QStringView count);
 
+// One record's text, line end included, and its code page 932 bytes.
+QString recordText(const QString &date, const QString &time, double count);
 QByteArray encodeRecord(const QString &date, const QString &time, double count);
 QList<Record> parse(QByteArrayView bytes);
 

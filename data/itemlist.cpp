@@ -10,18 +10,92 @@
 
 namespace {
 
-void appendRecordText(QString &text, const QString &name, const QString &targetText)
+QString recordText(const QString &name, const QString &targetText)
 {
-    text += u'"';
-    text += name;
-    text += QStringLiteral("\",");
-    text += targetText;
-    text += QStringLiteral("\r\n");
+    return u'"' + name + QStringLiteral("\",") + targetText;
+}
+
+// One record of a list file and where its line lies in the file's bytes.
+struct Line
+{
+    Item item;
+    qsizetype start = 0;
+    qsizetype contentEnd = 0; // where its line end begins
+    qsizetype end = 0; // after its line end
+};
+
+char16_t unit(char c)
+{
+    return uchar(c);
+}
+char16_t unit(QChar c)
+{
+    return c.unicode();
+}
+
+// Where the next line starting at `start` ends, and where the one after it begins. CR LF, a lone
+// CR and a lone LF end a line, in the bytes and in the decoded text alike: neither encoding uses
+// these bytes inside a character.
+template<typename View>
+qsizetype lineEnd(View view, qsizetype start, qsizetype &next)
+{
+    qsizetype end = start;
+    const auto at = [&view](qsizetype i) { return unit(view[i]); };
+    while (end < view.size() && at(end) != u'\r' && at(end) != u'\n')
+        ++end;
+    next = end;
+    if (next < view.size() && at(next) == u'\r')
+        ++next;
+    if (next < view.size() && at(next) == u'\n')
+        ++next;
+    return end;
+}
+
+// The records of a list file, each with its line; a line of blanks holds none. The text is
+// decoded once and walked line by line beside the bytes.
+QList<Line> recordLines(QByteArrayView bytes)
+{
+    const FileText::Encoding encoding = FileText::encodingOf(bytes);
+    const qsizetype mark = FileText::markOf(encoding).size();
+    const QString text = FileText::decode(bytes.sliced(mark), encoding);
+    QList<Line> lines;
+    qsizetype at = mark, textAt = 0;
+    while (at < bytes.size() && textAt < text.size()) {
+        Line line;
+        line.start = at;
+        line.contentEnd = lineEnd(bytes, at, at);
+        line.end = at;
+        qsizetype textNext = 0;
+        const qsizetype textEnd = lineEnd(QStringView(text), textAt, textNext);
+        FieldReader reader(QStringView(text).sliced(textAt, textEnd - textAt));
+        textAt = textNext;
+        QStringView fields[2];
+        const int n = reader.nextRecord(fields, 2);
+        if (n == 0)
+            continue;
+        line.item.name = fields[0].toString();
+        // A missing or non-numeric target reads as 0; fractions and values out of range are
+        // made whole and clamped into the 16-bit target.
+        line.item.target = n > 1 ? Numeric::toInt16(Numeric::valueOf(fields[1])) : qint16(0);
+        lines.append(std::move(line));
+    }
+    return lines;
+}
+
+bool sameItem(const Item &a, const Item &b)
+{
+    return a.name == b.name && a.target == b.target;
 }
 
 IoStatus notCarried(const QString &fileName, const QString &itemName)
 {
     return IoStatus::failure(fileName, itemName, IoAction::Write, IoProblem::NameNotCarried);
+}
+
+IoStatus notReadYet(const QString &fileName)
+{
+    return IoStatus::failure(fileName, QStringLiteral("never read"), IoAction::Write,
+                             IoProblem::NotReadYet);
 }
 
 // The item count is 16 bits wide: a longer list would wrap it, and the next save would keep
@@ -55,39 +129,29 @@ QString fileName()
 
 QByteArray encodeRecord(const QString &name, const QString &targetText)
 {
-    QString line;
-    appendRecordText(line, name, targetText);
-    return CodePage932::encode(line).bytes;
+    return CodePage932::encode(recordText(name, targetText) + QStringLiteral("\r\n")).bytes;
 }
 
 QList<Item> parse(QByteArrayView bytes)
 {
-    const QString text = decodeFileText(bytes);
-    FieldReader reader(text);
     QList<Item> items;
-    QStringView fields[2];
-    while (int n = reader.nextRecord(fields, 2)) {
-        Item item;
-        item.name = fields[0].toString();
-        // A missing or non-numeric target reads as 0; fractions and values out of range are
-        // made whole and clamped into the 16-bit target.
-        item.target = n > 1 ? Numeric::toInt16(Numeric::valueOf(fields[1])) : qint16(0);
-        items.append(std::move(item));
-    }
+    for (Line &line : recordLines(bytes))
+        items.append(std::move(line.item));
     return items;
 }
 
-bool carries(const QString &name)
+bool carries(const QString &name, FileText::Encoding encoding)
 {
     // A character without a code page 932 form is left out of the bytes, so it fails here too.
-    const QList<Item> back = parse(encodeRecord(name, QStringLiteral("1")));
+    QByteArray bytes(FileText::markOf(encoding).toByteArray());
+    bytes += FileText::encode(recordText(name, QStringLiteral("1")), encoding);
+    const QList<Item> back = parse(bytes);
     return back.size() == 1 && back[0].name == name;
 }
 
 IoStatus load(ItemTable &table)
 {
     const QString name = fileName();
-    TextFile::removeLeftovers(name);
     TextFile::ReadResult read = TextFile::readAll(name);
     if (!read.status.ok()) {
         table.setFileBytes(std::nullopt);
@@ -106,33 +170,57 @@ IoStatus load(ItemTable &table)
 IoStatus save(const ItemTable &table, std::optional<int> leaveOut)
 {
     const QString file = fileName();
-    QString text;
-    const int count = table.count();
-    for (int k = 1; k <= count; ++k) {
-        if (leaveOut && *leaveOut == k)
+    if (!table.fileBytes())
+        return notReadYet(file);
+    const QByteArray &old = *table.fileBytes();
+    const FileText::Encoding encoding = FileText::encodingOf(old);
+    const QList<Line> lines = recordLines(old);
+    if (lines.size() != table.count())
+        return notReadYet(file);
+    // The file as it is, with the lines of the records that changed replaced and the line of the
+    // item left out taken away: hand-made lines, line ends and byte forms of the others stay.
+    QByteArray bytes;
+    qsizetype copied = 0;
+    for (int k = 1; k <= table.count(); ++k) {
+        const Line &line = lines[k - 1];
+        const Item &item = table.items()[k - 1];
+        if (leaveOut && *leaveOut == k) {
+            bytes += QByteArrayView(old).sliced(copied, line.start - copied);
+            copied = line.end;
+            continue;
+        }
+        if (sameItem(item, line.item))
             continue;
         // A name that would come back altered would cut the item off from its history.
-        if (!carries(table.name(k)))
-            return notCarried(file, table.name(k));
-        appendRecordText(text, table.name(k), QString::number(table.target(k)));
+        if (!carries(item.name, encoding))
+            return notCarried(file, item.name);
+        bytes += QByteArrayView(old).sliced(copied, line.start - copied);
+        bytes += FileText::encode(recordText(item.name, QString::number(item.target)), encoding);
+        copied = line.contentEnd;
     }
-    if (!table.fileBytes())
-        return IoStatus::failure(file, QStringLiteral("never read"), IoAction::Write,
-                                 IoProblem::NotReadYet);
-    const QByteArray bytes = CodePage932::encode(text).bytes;
-    const IoStatus written = TextFile::replace(file, bytes, &*table.fileBytes());
+    bytes += QByteArrayView(old).sliced(copied);
+    const IoStatus written = TextFile::replace(file, bytes, &old);
+    // Once an item is left out, the table no longer matches the file until it is read again.
     if (written.ok())
-        table.setFileBytes(bytes);
+        table.setFileBytes(leaveOut ? std::nullopt : std::optional(bytes));
     return written;
 }
 
-IoStatus append(const QString &itemName, double target)
+IoStatus append(const ItemTable &table, const QString &itemName, double target, bool &edited)
 {
-    if (!carries(itemName))
-        return notCarried(fileName(), itemName);
-    QString text;
-    appendRecordText(text, itemName, Numeric::format(target));
-    return TextFile::append(fileName(), CodePage932::encode(text).bytes);
+    const QString file = fileName();
+    const TextFile::ReadResult now = TextFile::readAll(file);
+    if (!now.status.ok())
+        return now.status;
+    edited = !table.fileBytes() || *table.fileBytes() != now.bytes;
+    const FileText::Encoding encoding = FileText::encodingOf(now.bytes);
+    if (!carries(itemName, encoding))
+        return notCarried(file, itemName);
+    QByteArray bytes = now.bytes;
+    if (!TextFile::lastLineEnded(bytes))
+        bytes += "\r\n";
+    bytes += FileText::encode(recordText(itemName, Numeric::format(target)) + QStringLiteral("\r\n"), encoding);
+    return TextFile::replace(file, bytes, &now.bytes);
 }
 
 } // namespace ItemList

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filetext.h"
 #include "iostatus.h"
 #include "itemtable.h"
 
@@ -7,7 +8,7 @@
 #include <optional>
 
 // The item list file "項目一覧.txt" in the current directory: one record `"name",target` per
-// item, code page 932, every line ended by CR LF.
+// item, every line ended by CR LF; code page 932, or UTF-8 when an editor made it so.
 namespace ItemList {
 
 // The name a new item list file is created with.
@@ -19,16 +20,20 @@ QString fileName();
 // A failed read, or a file with more records than the item count holds, leaves a table that may
 // not be written back.
 IoStatus load(ItemTable &table);
-// Rewrites the whole file from the table, leaving out one position when given. The old file
-// stays intact until the new contents are complete on disk. Refused when the table did not come
-// from a successful read, when the file changed since, and when a name would not read back.
+// Writes the table's changes to the file, leaving out one position when given: only the records
+// that changed are rewritten, in the file's own encoding, and every other byte stays as it is; a
+// table without changes writes nothing. The old file stays intact until the new contents are
+// complete on disk. Refused when the table did not come from a successful read, when the file
+// changed since, and when a changed name would not read back.
 IoStatus save(const ItemTable &table, std::optional<int> leaveOut = std::nullopt);
-// Adds one record at the end of the file, on a line of its own, creating the file if needed.
-IoStatus append(const QString &name, double target);
-// Whether a record of the file reads back with exactly this name.
-bool carries(const QString &name);
+// Adds one record at the end of the file as it now is, in its own encoding and on a line of its
+// own, creating the file if needed; the file is replaced in one step. Sets edited when the file
+// no longer held what the table was read from (or the table never came from a read).
+IoStatus append(const ItemTable &table, const QString &name, double target, bool &edited);
+// Whether a record of a file in this encoding reads back with exactly this name.
+bool carries(const QString &name, FileText::Encoding encoding = FileText::Encoding::CodePage932);
 
-// The byte form of a file holding these records, and the records a file's bytes hold.
+// The code page 932 bytes of one record, and the records a file's bytes hold.
 QByteArray encodeRecord(const QString &name, const QString &targetText);
 QList<Item> parse(QByteArrayView bytes);
 

@@ -74,6 +74,35 @@ NameProblem checkItemName(const QString &name)
     return NameProblem::None;
 }
 
+QString typedName(const QString &typed)
+{
+    // The code page 932 codes 81 60, 81 7C, 81 61, 81 91, 81 92, 81 CA and 81 5C.
+    static const char16_t pairs[][2] = {
+        {u'\u301C', u'\uFF5E'}, {u'\u2212', u'\uFF0D'}, {u'\u2016', u'\u2225'},
+        {u'\u00A2', u'\uFFE0'}, {u'\u00A3', u'\uFFE1'}, {u'\u00AC', u'\uFFE2'},
+        {u'\u2014', u'\u2015'},
+    };
+    QString name = typed.normalized(QString::NormalizationForm_C);
+    for (const auto &pair : pairs)
+        name.replace(QChar(pair[0]), QChar(pair[1]));
+    return name;
+}
+
+QString charactersOutsideCodePage(const QString &name)
+{
+    QString outside;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const qsizetype len
+            = name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate() ? 2
+                                                                                               : 1;
+        const QString c = name.sliced(i, len);
+        if (!CodePage932::canEncode(c) || CodePage932::decode(CodePage932::encode(c).bytes).text != c)
+            outside += c;
+        i += len - 1;
+    }
+    return outside;
+}
+
 bool isSafeHistoryName(const QString &name)
 {
     return !hasControl(name) && !hasSeparator(name) && !isItemListName(name)

@@ -1,10 +1,11 @@
 #include "textfile.h"
 
+#include "filetext.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <algorithm>
 #include <fcntl.h>
 
 #if defined(Q_OS_LINUX)
@@ -15,18 +16,33 @@
 
 namespace {
 
-// Whether the file's last line is ended, so that a record appended starts a line of its own.
-IoStatus lastLineEnded(const QString &fileName, qint64 size, bool &ended)
+// The file's first bytes, as far as they tell its encoding, and its last byte.
+IoStatus readEnds(const QString &fileName, qint64 size, QByteArray &ends)
 {
-    ended = true;
+    ends.clear();
     if (size <= 0)
         return IoStatus::success();
     QFile file(fileName);
-    char last = 0;
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(size - 1) || !file.getChar(&last))
+    if (!file.open(QIODevice::ReadOnly))
         return IoStatus::failure(fileName, file.errorString(), IoAction::Read);
-    ended = last == '\n' || last == '\r';
+    ends = file.read(qMin<qint64>(size, 3));
+    char last = 0;
+    if (ends.size() != qMin<qint64>(size, 3) || !file.seek(size - 1) || !file.getChar(&last))
+        return IoStatus::failure(fileName, file.errorString(), IoAction::Read);
+    if (size > 3)
+        ends += last;
     return IoStatus::success();
+}
+
+// A replacement is a new file renamed over the old one, so the folder must take new files.
+IoStatus replaceFailed(const QString &fileName, const QString &reason)
+{
+    const QString folder = QFileInfo(fileName).absolutePath();
+#if defined(Q_OS_LINUX)
+    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+        return IoStatus::failure(fileName, folder, IoAction::Write, IoProblem::FolderNotWritable);
+#endif
+    return IoStatus::failure(fileName, reason);
 }
 
 IoStatus notRegularFile(const QString &fileName, IoAction action)
@@ -93,7 +109,14 @@ ReadResult readAll(const QString &fileName)
     return result;
 }
 
-IoStatus append(const QString &fileName, const QByteArray &bytes)
+bool lastLineEnded(QByteArrayView bytes)
+{
+    if (bytes.isEmpty() || bytes == FileText::markOf(FileText::encodingOf(bytes)))
+        return true;
+    return bytes.endsWith('\n') || bytes.endsWith('\r');
+}
+
+IoStatus append(const QString &fileName, QStringView text)
 {
     const bool existed = QFileInfo::exists(fileName) || QFileInfo(fileName).isSymLink();
     QFile file(fileName);
@@ -103,12 +126,14 @@ IoStatus append(const QString &fileName, const QByteArray &bytes)
         !opened.ok())
         return opened;
     const qint64 before = file.size();
-    if (bytes.isEmpty())
+    if (text.isEmpty())
         return IoStatus::success();
-    bool ended = true;
-    if (IoStatus read = lastLineEnded(fileName, before, ended); !read.ok())
+    QByteArray ends;
+    if (IoStatus read = readEnds(fileName, before, ends); !read.ok())
         return read;
-    const QByteArray record = ended ? bytes : QByteArrayLiteral("\r\n") + bytes;
+    QByteArray record = FileText::encode(text, FileText::encodingOf(ends));
+    if (!lastLineEnded(ends))
+        record.prepend("\r\n");
     if (file.write(record) != record.size() || !file.flush()) {
         const QString reason = file.errorString();
         if (!existed) {
@@ -131,45 +156,29 @@ IoStatus replace(const QString &fileName, const QByteArray &bytes, const QByteAr
     // Renaming a new file over a device or a pipe would replace the special file itself.
     if (existing.exists() && !existing.isFile())
         return notRegularFile(fileName, IoAction::Write);
-    if (expected) {
-        const ReadResult now = readAll(fileName);
-        if (!now.status.ok())
-            return IoStatus::failure(fileName, now.status.reason(), IoAction::Write,
-                                     now.status.problem());
-        if (now.bytes != *expected)
-            return IoStatus::failure(fileName, QStringLiteral("changed on disk"), IoAction::Write,
-                                     IoProblem::ChangedOnDisk);
-    }
+    const ReadResult now = readAll(fileName);
+    if (!now.status.ok())
+        return IoStatus::failure(fileName, now.status.reason(), IoAction::Write,
+                                 now.status.problem());
+    if (expected && now.bytes != *expected)
+        return IoStatus::failure(fileName, QStringLiteral("changed on disk"), IoAction::Write,
+                                 IoProblem::ChangedOnDisk);
+    // Nothing to change: the file keeps its inode, its time and its bytes.
+    if (now.bytes == bytes && existing.exists())
+        return IoStatus::success();
     QSaveFile file(fileName);
     // Unbuffered: a buffered write that fails only at commit() goes unnoticed by QSaveFile and
     // would replace the old file with a truncated one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return IoStatus::failure(fileName, file.errorString());
+        return replaceFailed(fileName, file.errorString());
     if (file.write(bytes) != bytes.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return IoStatus::failure(fileName, reason);
     }
     if (!file.commit())
-        return IoStatus::failure(fileName, file.errorString());
+        return replaceFailed(fileName, file.errorString());
     return IoStatus::success();
-}
-
-void removeLeftovers(const QString &fileName)
-{
-    const QFileInfo info(fileName);
-    QDir dir = info.dir();
-    const QString prefix = info.fileName() + u'.';
-    const QStringList found = dir.entryList({prefix + QStringLiteral("??????")},
-                                            QDir::Files | QDir::Hidden | QDir::System
-                                                | QDir::NoSymLinks | QDir::CaseSensitive);
-    for (const QString &name : found) {
-        const QStringView suffix = QStringView(name).sliced(prefix.size());
-        // Exactly the six letters and digits the new file's name ends in, nothing else.
-        if (std::all_of(suffix.begin(), suffix.end(),
-                        [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); }))
-            dir.remove(name);
-    }
 }
 
 IoStatus truncate(const QString &fileName)
@@ -177,10 +186,11 @@ IoStatus truncate(const QString &fileName)
     QFile file(fileName);
     // Cut only once it is known to be a regular file.
     if (IoStatus opened
-        = openRegularFile(file, O_WRONLY | O_CREAT, QIODevice::WriteOnly, IoAction::Write);
+        = openRegularFile(file, O_RDWR | O_CREAT, QIODevice::ReadWrite, IoAction::Write);
         !opened.ok())
         return opened;
-    if (!file.resize(0))
+    const qint64 kept = FileText::markOf(FileText::encodingOf(file.read(3))).size();
+    if (file.size() != kept && !file.resize(kept))
         return IoStatus::failure(fileName, file.errorString());
     file.close();
     return IoStatus::success();

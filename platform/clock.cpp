@@ -26,6 +26,11 @@ QTime SystemClock::currentTime() const
     return QTime::currentTime();
 }
 
+QDateTime SystemClock::currentDateTime() const
+{
+    return QDateTime::currentDateTime();
+}
+
 qint64 SystemClock::monotonicMs() const
 {
     return monotonicNowMs() - m_start;

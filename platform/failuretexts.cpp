@@ -46,6 +46,9 @@ QString text(const IoStatus &status)
         return failed + QStringLiteral("\n項目一覧を読み込めなかったため、書き換えは行いません。");
     case IoProblem::ChangedOnDisk:
         return failed + QStringLiteral("\n項目一覧がほかで変更されたため、上書きしませんでした。");
+    case IoProblem::FolderNotWritable:
+        return failed + QStringLiteral("\nフォルダ「") + status.reason()
+            + QStringLiteral("」に書き込む権限がないため、ファイルを置き換えられません。");
     case IoProblem::NameNotCarried:
         return failed + QStringLiteral("\n項目名「") + status.reason()
             + QStringLiteral("」は項目一覧にそのまま書けない文字を含みます。");

@@ -13,6 +13,7 @@ enum class IoProblem {
     NotReadYet, // a rewrite of a list that was never read successfully
     ChangedOnDisk, // the file changed since the program last read or wrote it
     NameNotCarried, // the file format cannot carry the name unchanged
+    FolderNotWritable, // a replacement needs a new file in a folder the user may not write
 };
 
 // Outcome of a file operation. A failure names the file and what went wrong, so that a

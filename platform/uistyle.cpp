@@ -4,18 +4,91 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 #include <QStringList>
 
 namespace UiStyle {
 
-void centreOnScreen(QWidget *window)
+namespace {
+
+// The window manager's frame around a window, as far as it is known yet.
+QMargins frameOf(const QWidget *window)
+{
+    const QRect frame = window->frameGeometry(), inner = window->geometry();
+    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+            frame.bottom() - inner.bottom()};
+}
+
+// A window's frame is known once the system has made the window; a window manager draws its
+// frame only once the window shows. Until then the frame of another shown window stands in.
+QMargins expectedFrame(QWidget *window)
+{
+    window->winId();
+    const QMargins own = frameOf(window);
+    if (!own.isNull() || window->isVisible())
+        return own;
+    for (const QWindow *other : QGuiApplication::topLevelWindows()) {
+        if (other != window->windowHandle() && other->isVisible() && !other->frameMargins().isNull())
+            return other->frameMargins();
+    }
+    return own;
+}
+
+void centre(QWidget *window, const QMargins &frame)
 {
     const QScreen *screen = window->screen();
     if (!screen)
         return;
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
+    QRect outer = QRect(QPoint(), window->size()).marginsAdded(frame);
+    outer.moveCenter(screen->availableGeometry().center());
+    // A window's position is that of its frame.
+    window->move(outer.topLeft());
+}
+
+// Centres the window once more when its own frame turns out to differ from the one it was
+// centred by, as soon as the window manager has framed it.
+class CentreWhenFramed final : public QObject
+{
+public:
+    CentreWhenFramed(QWidget *window, const QMargins &assumed)
+        : QObject(window)
+        , m_window(window)
+        , m_assumed(assumed)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QEvent::Type type = event->type();
+        if (watched == m_window && m_window->isVisible()
+            && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show
+                || type == QEvent::WindowActivate)) {
+            const QMargins own = frameOf(m_window);
+            if (!own.isNull()) {
+                m_window->removeEventFilter(this);
+                deleteLater();
+                if (own != m_assumed)
+                    centre(m_window, own);
+            }
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    QMargins m_assumed;
+};
+
+} // namespace
+
+void centreOnScreen(QWidget *window)
+{
+    const QMargins frame = expectedFrame(window);
+    centre(window, frame);
+    if (frameOf(window).isNull())
+        new CentreWhenFramed(window, frame);
 }
 
 QFont gothic(qreal pointSize)

@@ -94,7 +94,6 @@ QString nameProblemText(NameProblem problem)
     case NameProblem::ItemListName:
         return QStringLiteral("項目名「項目一覧」は使えません。");
     case NameProblem::NotInCodePage:
-        return QStringLiteral("項目名に使えない文字が含まれています（Shift_JISで表せない文字）。");
     case NameProblem::TooLong:
         return QStringLiteral("項目名が長すぎます。");
     }
@@ -366,7 +365,12 @@ bool frmSettei::refusedName(const QString &name)
     const NameProblem problem = checkItemName(name);
     if (problem == NameProblem::None)
         return false;
-    warn(nameProblemText(problem), QStringLiteral("項目名エラー"));
+    if (problem == NameProblem::NotInCodePage)
+        warn(QStringLiteral("項目名に使えない文字「%1」が含まれています（Shift_JISで表せない文字）。")
+                 .arg(charactersOutsideCodePage(name)),
+             QStringLiteral("項目名エラー"));
+    else
+        warn(nameProblemText(problem), QStringLiteral("項目名エラー"));
     return true;
 }
 
@@ -412,8 +416,8 @@ void frmSettei::cmdNew_Click()
         return;
     }
     const QString cancelled = QStringLiteral("新規追加をキャンセルします");
-    const QString name = m_services.dialogs.input(this, QStringLiteral("項目名は何ですか？"),
-                                                  QStringLiteral("項目名入力"));
+    const QString name = typedName(m_services.dialogs.input(
+        this, QStringLiteral("項目名は何ですか？"), QStringLiteral("項目名入力")));
     if (name.isEmpty()) {
         warn(cancelled, QStringLiteral("キャンセル"));
         return;
@@ -427,7 +431,9 @@ void frmSettei::cmdNew_Click()
     }
     const double target = Numeric::valueOf(answer);
 
-    const IoStatus appended = ItemList::append(name, target);
+    // The record goes to the end of the list as it now is, hand edits included.
+    bool edited = false;
+    const IoStatus appended = ItemList::append(ZRVM::items, name, target, edited);
     if (!appended.ok()) {
         failed(appended);
         return;
@@ -437,17 +443,25 @@ void frmSettei::cmdNew_Click()
     if (!ensured.ok())
         failed(ensured);
 
-    lstKoumoku->addItem(name);
     // A table that could not be read back is never written over the list, so the window goes on
     // without the new item until the next load that succeeds.
     const IoStatus loaded = ZRVM::LoadItemList();
     if (!loaded.ok())
         failed(loaded);
+    // After a hand edit the positions of the list no longer match the window's: it shows the
+    // list as it now is.
+    if (edited && loaded.ok())
+        showItems();
+    else
+        lstKoumoku->addItem(name);
     // A history file that could not be written is a failed write, and no completion message may
     // follow one.
     if (ensured.ok())
         inform((loaded.ok() ? ZRVM::items.name(ZRVM::items.count()) : name)
-                   + QStringLiteral(" の設定を新規登録しました"),
+                   + QStringLiteral(" の設定を新規登録しました")
+                   + (edited ? QStringLiteral("\n項目一覧がほかで変更されていたため、"
+                                              "変更後の項目一覧の最後に追加し、読み込み直しました。")
+                             : QString()),
                QStringLiteral("新規登録終了"));
 }
 
@@ -456,10 +470,11 @@ void frmSettei::cmdHozon_Click()
     const int i = chosenItem();
     if (i == 0)
         return;
-    const QString name = txtKoumoku->text();
     const QString oldName = ZRVM::items.name(i);
-    const qint16 oldTarget = ZRVM::items.target(i);
     // A name the table already holds is kept as it is, so that its target can still change.
+    const QString name
+        = txtKoumoku->text() == oldName ? oldName : typedName(txtKoumoku->text());
+    const qint16 oldTarget = ZRVM::items.target(i);
     if (name != oldName && refusedName(name))
         return;
     const double target = Numeric::roundHalfEven(Numeric::valueOf(txtKaisu->text()));
@@ -479,6 +494,18 @@ void frmSettei::cmdHozon_Click()
     inform(name + QStringLiteral(" の設定を更新しました"), QStringLiteral("設定更新終了"));
 }
 
+namespace {
+
+// What Clear and Delete add when the list had been edited by hand since it was read.
+QString editedNote(bool edited)
+{
+    return edited ? QStringLiteral("\n項目一覧がほかで変更されていたため、項目一覧は書き換えず、"
+                                   "変更後の内容を表示しています。")
+                  : QString();
+}
+
+} // namespace
+
 void frmSettei::cmdClear_Click()
 {
     const int i
@@ -487,21 +514,30 @@ void frmSettei::cmdClear_Click()
         return;
     const QString name = ZRVM::items.name(i);
 
-    IoStatus status = ItemList::save(ZRVM::items);
-    if (!status.ok()) {
-        failedRewrite(status);
+    // The list's part is no change at all; a hand edit since it was read is kept, and only the
+    // history the user named is emptied.
+    const IoStatus saved = ItemList::save(ZRVM::items);
+    const bool edited = !saved.ok() && saved.problem() == IoProblem::ChangedOnDisk;
+    if (!saved.ok() && !edited) {
+        failedRewrite(saved);
         return;
     }
-    status = History::clear(name);
-    if (!status.ok()) {
-        failed(status);
+    const IoStatus cleared = History::clear(name);
+    if (edited) {
+        const IoStatus loaded = ZRVM::LoadItemList();
+        if (!loaded.ok())
+            failed(loaded);
+        showItems();
+    }
+    if (!cleared.ok()) {
+        failed(cleared);
         return;
     }
-    if (cboKoumoku->currentText() == name) {
+    if (!edited && cboKoumoku->currentText() == name) {
         m_rireki->setStringList({});
         lblGoukei->setText(QStringLiteral("0"));
     }
-    inform(name + QStringLiteral(" のカウント数と履歴データをクリアしました"),
+    inform(name + QStringLiteral(" のカウント数と履歴データをクリアしました") + editedNote(edited),
            QStringLiteral("クリア終了"));
 }
 
@@ -512,8 +548,11 @@ void frmSettei::cmdDel_Click()
         return;
     const QString deleted = ZRVM::items.name(i);
 
+    // Leaving the item out of a list edited by hand would undo the edit: the list is then kept
+    // as it is, and the history goes only if no item of that list has the name any more.
     const IoStatus saved = ItemList::save(ZRVM::items, i);
-    if (!saved.ok()) {
+    const bool edited = !saved.ok() && saved.problem() == IoProblem::ChangedOnDisk;
+    if (!saved.ok() && !edited) {
         failedRewrite(saved);
         return;
     }
@@ -528,7 +567,14 @@ void frmSettei::cmdDel_Click()
         History::remove(deleted);
 
     showItems();
-    inform(QStringLiteral("削除しました"), QStringLiteral("削除終了"));
+    if (!edited)
+        inform(QStringLiteral("削除しました"), QStringLiteral("削除終了"));
+    else if (!stillNamed)
+        inform(deleted + QStringLiteral(" の履歴データを削除しました") + editedNote(true),
+               QStringLiteral("削除終了"));
+    else
+        warn(deleted + QStringLiteral(" を削除しませんでした。") + editedNote(true),
+             QStringLiteral("削除中止"));
 }
 
 // The item list changed on disk since it was read: that version wins, and the window shows it.
