@@ -145,8 +145,12 @@ bool sameFile(const QString &a, const QString &b)
 
 void remove(const QString &itemName)
 {
-    if (isSafeHistoryName(itemName))
-        QFile::remove(existingFileName(itemName));
+    if (!isSafeHistoryName(itemName))
+        return;
+    // Only a history goes: a pipe, a device or a folder in its place is something of the user's.
+    const QString file = existingFileName(itemName);
+    if (QFileInfo(file).isFile())
+        QFile::remove(file);
 }
 
 } // namespace History

@@ -16,8 +16,10 @@ private Q_SLOTS:
     void itemListWritesCodePage932()
     {
         ScratchDir dir;
-        QVERIFY(ItemList::append("腹筋", 20).ok());
-        QVERIFY(ItemList::append("スクワット", 10.5).ok()); // a typed target is kept as typed
+        ItemTable t;
+        bool edited = false;
+        QVERIFY(ItemList::append(t, "腹筋", 20, edited).ok());
+        QVERIFY(ItemList::append(t, "スクワット", 10.5, edited).ok()); // a typed target as typed
         // clang-format off
         QCOMPARE(ScratchDir::read(kList), QByteArray::fromHex("22 95 A0 8B D8 22 2C 32 30 0D 0A 22 83 58 83 4E 83 8F 83 62 83 67 22 2C 31 30 2E 35 0D 0A"));
         // clang-format on
@@ -75,11 +77,55 @@ private Q_SLOTS:
                  kStamp + "25\r\n" + kStamp + "0\r\n" + kStamp + "2.5\r\n" + kStamp + "-3\r\n");
     }
 
-    void runningTotalIsMadeWholeAfterEachRecord()
+    // A rewrite touches only the records that changed: a hand-made blank line, an LF, a last line
+    // without its end, a typed 10.5 and the codes 纊 ED 40 and ≒ 87 90 (which the codec would
+    // write as FA 5C and 81 E0) stay; with nothing changed the file is not written at all.
+    void rewritesChangeOnlyChangedRecords()
     {
-        const double first = History::addToTotal(0, u"2.5");
-        QCOMPARE(first, 2.0);
-        QCOMPARE(History::addToTotal(first, u"2.5"), 4.0);
+        ScratchDir dir;
+        const QByteArray kept = QByteArray::fromHex("22 ED 40 22 2C 31 0D 0A 0D 0A");
+        const QByteArray last = QByteArray::fromHex("22 87 90 22 2C 31 30 2E 35");
+        ScratchDir::write(kList, kept + "\"b\",2\n" + last);
+        ItemTable t;
+        QVERIFY(ItemList::load(t).ok());
+        const QStringList before = snapshot(".", true);
+        QVERIFY(ItemList::save(t).ok());
+        QCOMPARE(snapshot(".", true), before);
+        t.setItem(2, "b", 5);
+        QVERIFY(ItemList::save(t).ok());
+        QCOMPARE(ScratchDir::read(kList), kept + "\"b\",5\n" + last);
+        QVERIFY(ItemList::save(t, 2).ok());
+        QCOMPARE(ScratchDir::read(kList), kept + last);
+    }
+
+    // Each file keeps the encoding an editor gave it: a UTF-8 list and history get UTF-8 records
+    // after their mark, and a cleared history keeps the mark.
+    void utf8FilesStayUtf8()
+    {
+        ScratchDir dir;
+        const QByteArray mark = QByteArray::fromHex("EF BB BF");
+        ScratchDir::write(kList, mark + QString("\"Müller\",3").toUtf8());
+        ScratchDir::write("a.txt", mark);
+        ItemTable t;
+        bool edited = true;
+        QVERIFY(ItemList::load(t).ok() && ItemList::append(t, "懸垂", 5, edited).ok());
+        QVERIFY(!edited);
+        QCOMPARE(ScratchDir::read(kList), mark + QString("\"Müller\",3\r\n\"懸垂\",5\r\n").toUtf8());
+        QVERIFY(History::appendSetRecord("a", 2, FakeServices()).ok());
+        QCOMPARE(ScratchDir::read("a.txt"),
+                 mark + QString("\"12月31日\",\"07時05分09秒\",2\r\n").toUtf8());
+        QVERIFY(History::clear("a").ok());
+        QCOMPARE(ScratchDir::read("a.txt"), mark);
+    }
+
+    // Names as Linux input methods and other systems give them are stored in the form code page
+    // 932 reads back.
+    void typedNames()
+    {
+        QCOMPARE(typedName("腹筋〜速め"), "腹筋～速め");
+        QCOMPARE(typedName("〜−‖¢£¬—"), "～－∥￠￡￢―");
+        QCOMPARE(typedName("か\u3099"), "が");
+        QCOMPARE(charactersOutsideCodePage("a😀bü"), "😀ü");
     }
 
     void nameCheck_data()
@@ -88,7 +134,9 @@ private Q_SLOTS:
         QTest::addColumn<NameProblem>("problem");
         QTest::newRow("empty") << "" << NameProblem::Empty;
         QTest::newRow("backslash") << "..\\x" << NameProblem::PathSeparator;
-        QTest::newRow("a colon") << "a:b" << NameProblem::ForbiddenCharacter;
+        QTest::newRow("a slash") << "a/b" << NameProblem::PathSeparator;
+        for (const char *c : {":", "*", "?", "\"", "<", ">", "|"})
+            QTest::addRow("a %s", c) << QString("a%1b").arg(c) << NameProblem::ForbiddenCharacter;
         QTest::newRow("next line") << "a\u0085" << NameProblem::ControlCharacter;
         QTest::newRow("dot") << "." << NameProblem::DotName;
         QTest::newRow("the item list") << "項目一覧" << NameProblem::ItemListName;

@@ -7,16 +7,19 @@
 #include <QTest>
 #include <unistd.h>
 
-// Plays Next on item a until killed: a history record, then the rewrite of the list as read.
-// The settings commands write through the same append and replace. The history goes on from the
-// records it holds: counts 0, 1, 2... no gap.
+// Records sets of item a until killed, each a history record followed by a Save of a's target,
+// 1 and 2 in turn: an unchanged list would not be written at all. The other commands write
+// through the same append and replace. The history goes on from the records it holds: counts 0,
+// 1, 2... no gap.
 static int writeUntilKilled()
 {
     FakeServices clock;
     ItemTable t;
     for (int i = int(History::read("a").records.size()); write(STDOUT_FILENO, "r", 1) == 1; ++i) {
-        if (!ItemList::load(t).ok() || !History::appendSetRecord("a", i, clock).ok()
-            || !ItemList::save(t).ok())
+        if (!ItemList::load(t).ok() || !History::appendSetRecord("a", i, clock).ok())
+            return 1;
+        t.setItem(1, "a", qint16(1 + i % 2));
+        if (!ItemList::save(t).ok())
             return 1;
     }
     return 1;
@@ -42,22 +45,20 @@ private Q_SLOTS:
             QVERIFY(!child.waitForFinished(kill % 16)); // killed, never stopped
             child.kill();
             QVERIFY(child.waitForFinished(10000));
-            QCOMPARE(ScratchDir::read(list), a);
+            const QByteArray now = ScratchDir::read(list);
+            QVERIFY2(now == a || now == "\"a\",2\r\n", now.constData());
             const QByteArray bytes = ScratchDir::read(history);
             while (records.size() < bytes.size())
                 records += History::encodeRecord("12月31日", "07時05分09秒", written++);
             QVERIFY(records.startsWith(bytes));
             QVERIFY(bytes.startsWith(std::exchange(seen, bytes)));
             QCOMPARE(bytes.endsWith("\r\n"), !bytes.isEmpty()); // no record written in part
+            // A save killed between naming its new list and renaming it leaves that file, which
+            // nothing can tell from a user's own copy, so it stays.
             for (const QString &entry : ScratchDir::entries())
                 QVERIFY2(allowed.contains(entry) || entry.startsWith(list + '.'),
                          qPrintable(entry));
         }
-        // A save killed between naming and renaming its new list leaves it; a load removes it.
-        ItemTable t;
-        QVERIFY(ItemList::load(t).ok());
-        for (const QString &entry : ScratchDir::entries())
-            QVERIFY2(allowed.contains(entry), qPrintable(entry));
         qInfo("120 kills; %lld records written, none lost", qlonglong(seen.count("\r\n")));
     }
 };
