@@ -116,7 +116,8 @@ bool FolderLock::take(Dialogs &dialogs)
         // An empty or unreadable lock names nobody; one from another machine the user let go.
         // A lock that no one may open is taken away by its name; one that is held while it is
         // being written stays.
-        if (!m_lock.removeStaleLockFile() && !readable && !QFileInfo(m_lock.fileName()).isWritable())
+        if (!m_lock.removeStaleLockFile() && !readable
+            && !QFileInfo(m_lock.fileName()).isWritable())
             QFile::remove(m_lock.fileName());
         if (!m_lock.tryLock(0))
             return m_lock.error() != QLockFile::LockFailedError || otherCopyRuns(dialogs);

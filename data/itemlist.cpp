@@ -1,6 +1,5 @@
 #include "itemlist.h"
 
-#include "codepage932.h"
 #include "fieldreader.h"
 #include "numeric.h"
 #include "textfile.h"
@@ -36,11 +35,12 @@ char16_t unit(QChar c)
 // Where the next line starting at `start` ends, and where the one after it begins. CR LF, a lone
 // CR and a lone LF end a line, in the bytes and in the decoded text alike: neither encoding uses
 // these bytes inside a character.
-template<typename View>
-qsizetype lineEnd(View view, qsizetype start, qsizetype &next)
+template<typename View> qsizetype lineEnd(View view, qsizetype start, qsizetype &next)
 {
     qsizetype end = start;
-    const auto at = [&view](qsizetype i) { return unit(view[i]); };
+    const auto at = [&view](qsizetype i) {
+        return unit(view[i]);
+    };
     while (end < view.size() && at(end) != u'\r' && at(end) != u'\n')
         ++end;
     next = end;
@@ -127,9 +127,9 @@ QString fileName()
     return found.isEmpty() ? preferred : found.first();
 }
 
-QByteArray encodeRecord(const QString &name, const QString &targetText)
+QByteArray encodeRecord(const QString &name, const QString &targetText, FileText::Encoding encoding)
 {
-    return CodePage932::encode(recordText(name, targetText) + QStringLiteral("\r\n")).bytes;
+    return FileText::encode(recordText(name, targetText) + QStringLiteral("\r\n"), encoding);
 }
 
 QList<Item> parse(QByteArrayView bytes)
@@ -143,8 +143,8 @@ QList<Item> parse(QByteArrayView bytes)
 bool carries(const QString &name, FileText::Encoding encoding)
 {
     // A character without a code page 932 form is left out of the bytes, so it fails here too.
-    QByteArray bytes(FileText::markOf(encoding).toByteArray());
-    bytes += FileText::encode(recordText(name, QStringLiteral("1")), encoding);
+    const QByteArray bytes = FileText::markOf(encoding).toByteArray()
+        + encodeRecord(name, QStringLiteral("1"), encoding);
     const QList<Item> back = parse(bytes);
     return back.size() == 1 && back[0].name == name;
 }
@@ -167,42 +167,58 @@ IoStatus load(ItemTable &table)
     return IoStatus::success();
 }
 
-IoStatus save(const ItemTable &table, std::optional<int> leaveOut)
+std::optional<QByteArray> rewritten(QByteArrayView old, const QList<Item> &items,
+                                    std::optional<int> leaveOut, QString &uncarried)
 {
-    const QString file = fileName();
-    if (!table.fileBytes())
-        return notReadYet(file);
-    const QByteArray &old = *table.fileBytes();
     const FileText::Encoding encoding = FileText::encodingOf(old);
     const QList<Line> lines = recordLines(old);
-    if (lines.size() != table.count())
-        return notReadYet(file);
+    if (lines.size() != items.size())
+        return std::nullopt;
     // The file as it is, with the lines of the records that changed replaced and the line of the
     // item left out taken away: hand-made lines, line ends and byte forms of the others stay.
     QByteArray bytes;
     qsizetype copied = 0;
-    for (int k = 1; k <= table.count(); ++k) {
-        const Line &line = lines[k - 1];
-        const Item &item = table.items()[k - 1];
-        if (leaveOut && *leaveOut == k) {
-            bytes += QByteArrayView(old).sliced(copied, line.start - copied);
+    for (qsizetype k = 0; k < items.size(); ++k) {
+        const Line &line = lines[k];
+        const Item &item = items[k];
+        if (leaveOut && *leaveOut == k + 1) {
+            bytes += old.sliced(copied, line.start - copied);
             copied = line.end;
             continue;
         }
         if (sameItem(item, line.item))
             continue;
         // A name that would come back altered would cut the item off from its history.
-        if (!carries(item.name, encoding))
-            return notCarried(file, item.name);
-        bytes += QByteArrayView(old).sliced(copied, line.start - copied);
+        if (!carries(item.name, encoding)) {
+            uncarried = item.name;
+            return std::nullopt;
+        }
+        bytes += old.sliced(copied, line.start - copied);
         bytes += FileText::encode(recordText(item.name, QString::number(item.target)), encoding);
         copied = line.contentEnd;
     }
-    bytes += QByteArrayView(old).sliced(copied);
-    const IoStatus written = TextFile::replace(file, bytes, &old);
+    bytes += old.sliced(copied);
+    // A code page 932 file whose first line goes may be left starting with the bytes of UTF-8's
+    // mark, and would read as UTF-8.
+    if (FileText::encodingOf(bytes) != encoding)
+        return std::nullopt;
+    return bytes;
+}
+
+IoStatus save(const ItemTable &table, std::optional<int> leaveOut)
+{
+    const QString file = fileName();
+    if (!table.fileBytes())
+        return notReadYet(file);
+    QString uncarried;
+    const std::optional<QByteArray> bytes
+        = rewritten(*table.fileBytes(), table.items(), leaveOut, uncarried);
+    if (!bytes)
+        return uncarried.isEmpty() ? notReadYet(file) : notCarried(file, uncarried);
+    const IoStatus written = TextFile::replace(file, *bytes, &*table.fileBytes());
     // Once an item is left out, the table no longer matches the file until it is read again.
     if (written.ok())
-        table.setFileBytes(leaveOut ? std::nullopt : std::optional(bytes));
+        table.setFileBytes(leaveOut ? std::nullopt : bytes);
     return written;
 }
 
@@ -219,7 +235,7 @@ IoStatus append(const ItemTable &table, const QString &itemName, double target, 
     QByteArray bytes = now.bytes;
     if (!TextFile::lastLineEnded(bytes))
         bytes += "\r\n";
-    bytes += FileText::encode(recordText(itemName, Numeric::format(target)) + QStringLiteral("\r\n"), encoding);
+    bytes += encodeRecord(itemName, Numeric::format(target), encoding);
     return TextFile::replace(file, bytes, &now.bytes);
 }
 

@@ -26,6 +26,11 @@ IoStatus load(ItemTable &table);
 // complete on disk. Refused when the table did not come from a successful read, when the file
 // changed since, and when a changed name would not read back.
 IoStatus save(const ItemTable &table, std::optional<int> leaveOut = std::nullopt);
+// What save() writes over a file that holds `old`, when the items are the ones read from it with
+// some changed. None when they are not, or when the result would read in another encoding
+// (uncarried stays empty), or when a changed name would not read back (named in uncarried).
+std::optional<QByteArray> rewritten(QByteArrayView old, const QList<Item> &items,
+                                    std::optional<int> leaveOut, QString &uncarried);
 // Adds one record at the end of the file as it now is, in its own encoding and on a line of its
 // own, creating the file if needed; the file is replaced in one step. Sets edited when the file
 // no longer held what the table was read from (or the table never came from a read).
@@ -33,8 +38,9 @@ IoStatus append(const ItemTable &table, const QString &name, double target, bool
 // Whether a record of a file in this encoding reads back with exactly this name.
 bool carries(const QString &name, FileText::Encoding encoding = FileText::Encoding::CodePage932);
 
-// The code page 932 bytes of one record, and the records a file's bytes hold.
-QByteArray encodeRecord(const QString &name, const QString &targetText);
+// The bytes of one record in a file of this encoding, and the records a file's bytes hold.
+QByteArray encodeRecord(const QString &name, const QString &targetText,
+                        FileText::Encoding encoding = FileText::Encoding::CodePage932);
 QList<Item> parse(QByteArrayView bytes);
 
 } // namespace ItemList

@@ -96,7 +96,8 @@ QString charactersOutsideCodePage(const QString &name)
             = name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate() ? 2
                                                                                                : 1;
         const QString c = name.sliced(i, len);
-        if (!CodePage932::canEncode(c) || CodePage932::decode(CodePage932::encode(c).bytes).text != c)
+        if (!CodePage932::canEncode(c)
+            || CodePage932::decode(CodePage932::encode(c).bytes).text != c)
             outside += c;
         i += len - 1;
     }

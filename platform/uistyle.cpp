@@ -4,8 +4,8 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QWindow>
 #include <QStringList>
+#include <QWindow>
 
 namespace UiStyle {
 
@@ -28,7 +28,8 @@ QMargins expectedFrame(QWidget *window)
     if (!own.isNull() || window->isVisible())
         return own;
     for (const QWindow *other : QGuiApplication::topLevelWindows()) {
-        if (other != window->windowHandle() && other->isVisible() && !other->frameMargins().isNull())
+        if (other != window->windowHandle() && other->isVisible()
+            && !other->frameMargins().isNull())
             return other->frameMargins();
     }
     return own;

@@ -366,7 +366,8 @@ bool frmSettei::refusedName(const QString &name)
     if (problem == NameProblem::None)
         return false;
     if (problem == NameProblem::NotInCodePage)
-        warn(QStringLiteral("項目名に使えない文字「%1」が含まれています（Shift_JISで表せない文字）。")
+        warn(QStringLiteral(
+                 "項目名に使えない文字「%1」が含まれています（Shift_JISで表せない文字）。")
                  .arg(charactersOutsideCodePage(name)),
              QStringLiteral("項目名エラー"));
     else
@@ -459,9 +460,10 @@ void frmSettei::cmdNew_Click()
     if (ensured.ok())
         inform((loaded.ok() ? ZRVM::items.name(ZRVM::items.count()) : name)
                    + QStringLiteral(" の設定を新規登録しました")
-                   + (edited ? QStringLiteral("\n項目一覧がほかで変更されていたため、"
-                                              "変更後の項目一覧の最後に追加し、読み込み直しました。")
-                             : QString()),
+                   + (edited
+                          ? QStringLiteral("\n項目一覧がほかで変更されていたため、"
+                                           "変更後の項目一覧の最後に追加し、読み込み直しました。")
+                          : QString()),
                QStringLiteral("新規登録終了"));
 }
 
@@ -472,8 +474,7 @@ void frmSettei::cmdHozon_Click()
         return;
     const QString oldName = ZRVM::items.name(i);
     // A name the table already holds is kept as it is, so that its target can still change.
-    const QString name
-        = txtKoumoku->text() == oldName ? oldName : typedName(txtKoumoku->text());
+    const QString name = txtKoumoku->text() == oldName ? oldName : typedName(txtKoumoku->text());
     const qint16 oldTarget = ZRVM::items.target(i);
     if (name != oldName && refusedName(name))
         return;

@@ -96,6 +96,11 @@ private Q_SLOTS:
         QCOMPARE(ScratchDir::read(kList), kept + "\"b\",5\n" + last);
         QVERIFY(ItemList::save(t, 2).ok());
         QCOMPARE(ScratchDir::read(kList), kept + last);
+        // Leaving out the first line would leave one starting with UTF-8's mark, and the file
+        // would read as UTF-8: refused.
+        ScratchDir::write(kList, "\"a\",1\r\n\xEF\xBB\xBF\"b\",2\r\n");
+        QVERIFY(ItemList::load(t).ok());
+        QCOMPARE(ItemList::save(t, 1).problem(), IoProblem::NotReadYet);
     }
 
     // Each file keeps the encoding an editor gave it: a UTF-8 list and history get UTF-8 records
@@ -110,7 +115,8 @@ private Q_SLOTS:
         bool edited = true;
         QVERIFY(ItemList::load(t).ok() && ItemList::append(t, "懸垂", 5, edited).ok());
         QVERIFY(!edited);
-        QCOMPARE(ScratchDir::read(kList), mark + QString("\"Müller\",3\r\n\"懸垂\",5\r\n").toUtf8());
+        QCOMPARE(ScratchDir::read(kList),
+                 mark + QString("\"Müller\",3\r\n\"懸垂\",5\r\n").toUtf8());
         QVERIFY(History::appendSetRecord("a", 2, FakeServices()).ok());
         QCOMPARE(ScratchDir::read("a.txt"),
                  mark + QString("\"12月31日\",\"07時05分09秒\",2\r\n").toUtf8());

@@ -72,9 +72,17 @@ struct Run
 Q_DECLARE_METATYPE(HandEdit)
 Q_DECLARE_METATYPE(LockCase)
 
-using Step = std::function<IoStatus(ItemTable &)>;
+// Item a of a list is changed and saved, in a list file kept some way.
+struct ListWrite
+{
+    bool link = false; // the list is a symbolic link to another file
+    bool readOnly = false; // the list's mode is 0444
+    QString name = "a";
+    Text told = {}; // the box's title and the line that names the cause
+    QByteArray after = "\"a\",1\r\n";
+};
 using Records = QMap<QString, int>; // file name: records in it
-Q_DECLARE_METATYPE(Step)
+Q_DECLARE_METATYPE(ListWrite)
 
 // File modes mean nothing to root, so as root the current test (or row) runs again as nobody.
 static void runAsNobody()
@@ -98,44 +106,42 @@ private Q_SLOTS:
 
     void dataLayer_data()
     {
-        QTest::addColumn<QByteArray>("list");
-        QTest::addColumn<QString>("kept"); // how the list file is kept
-        QTest::addColumn<Step>("step"); // after reading the list into a table
-        QTest::addColumn<QString>("told"); // the title and the line that names the cause
-        QTest::addColumn<QByteArray>("after");
-        const QByteArray a("\"a\",1\r\n");
-        // clang-format off
-        const Step change = [](ItemTable &t) { t.setItem(1, "a", 2); return ItemList::save(t); };
-        QTest::newRow("a list behind a symbolic link is written through it") << a << "link" << change << "" << QByteArray("\"a\",2\r\n");
-        QTest::newRow("a name that would read back as another is not saved") << a << "file"
-            << Step([](ItemTable &t) { t.setItem(1, "\uF86F", 1); return ItemList::save(t); }) << "書き込みエラー 項目名「\uF86F」は項目一覧にそのまま書けない文字を含みます。" << a;
-        QTest::newRow("a read-only list is not replaced") << a << "read-only" << change
-            << "書き込みエラー ディスクの空き容量と書き込み権限を確認してください。" << a;
-        // clang-format on
+        QTest::addColumn<ListWrite>("write");
+        QTest::newRow("a list behind a symbolic link is written through it")
+            << ListWrite {.link = true, .after = "\"a\",2\r\n"};
+        QTest::newRow("a name that would read back as another is not saved") << ListWrite {
+            .name = "\uF86F",
+            .told = "書き込みエラー 項目名「\uF86F」は項目一覧にそのまま書けない文字を"
+                    "含みます。"};
+        QTest::newRow("a read-only list is not replaced") << ListWrite {
+            .readOnly = true,
+            .told = "書き込みエラー ディスクの空き容量と書き込み権限を確認してください。"};
     }
+    // Item a of the list "a",1 gets a name and the target 2, and the list is saved.
     void dataLayer()
     {
-        QFETCH(QByteArray, list);
-        QFETCH(QString, kept);
-        QFETCH(Step, step);
-        QFETCH(QByteArray, after);
-        if (geteuid() == 0 && kept == "read-only")
+        QFETCH(ListWrite, write);
+        if (geteuid() == 0 && write.readOnly)
             return runAsNobody();
+        const QByteArray list = "\"a\",1\r\n";
         ScratchDir dir;
-        ScratchDir::write(kept == "link" ? "real.txt" : kList, list);
-        QVERIFY(kept != "link" || QFile::link("real.txt", kList));
-        const int mode = kept == "read-only" ? 0x4444 : 0x6644;
-        QVERIFY(QFile::setPermissions(kList, QFile::Permissions(mode)));
+        ScratchDir::write(write.link ? "real.txt" : kList, list);
+        QVERIFY(!write.link || QFile::link("real.txt", kList));
+        if (write.readOnly)
+            QVERIFY(QFile::setPermissions(
+                kList, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther | QFile::ReadUser));
         ItemTable t;
         QVERIFY(ItemList::load(t).ok());
         const QStringList before = snapshot(".", false);
-        const IoStatus s = step(t);
-        QTEST(s.ok() ? "" : FailureTexts::title(s) + ' ' + FailureTexts::text(s).section('\n', 1),
-              "told");
-        QCOMPARE(QFileInfo(kList).isSymLink(), kept == "link");
-        if (after == list)
+        t.setItem(1, write.name, 2);
+        const IoStatus s = ItemList::save(t);
+        const QString told
+            = s.ok() ? "" : FailureTexts::title(s) + ' ' + FailureTexts::text(s).section('\n', 1);
+        QCOMPARE(Text(told), write.told);
+        QCOMPARE(QFileInfo(kList).isSymLink(), write.link);
+        if (write.after == list)
             QCOMPARE(snapshot(".", false), before); // byte for byte, mode for mode, the same file
-        QCOMPARE(ScratchDir::read(kList), after);
+        QCOMPARE(ScratchDir::read(kList), write.after);
     }
 
     void unreadableListsAreNeverRewritten_data()
@@ -308,7 +314,8 @@ private Q_SLOTS:
         run.click("cmdNext");
         QCOMPARE(snapshot(".", true).filter(kList + ' '), before.filter(kList + ' '));
         run.settings.Form_Load();
-        run.fs.inputAnswers << "c" << "3";
+        run.fs.inputAnswers << "c"
+                            << "3";
         run.click("cmdNew");
         run.pick(1);
         run.type("txtKaisu", "2");
@@ -316,8 +323,9 @@ private Q_SLOTS:
         run.click("cmdClear");
         run.pick(2);
         run.click("cmdDel");
-        QCOMPARE(run.fs.titles(), Texts({"新規登録終了", "設定更新終了", "クリア確認", "クリア終了",
-                                         "クリア確認", "削除終了"}));
+        QCOMPARE(run.fs.titles(),
+                 Texts({"新規登録終了", "設定更新終了", "クリア確認", "クリア終了", "クリア確認",
+                        "削除終了"}));
         QCOMPARE(ScratchDir::read(kList), kou + "\"a\",2\r\n");
         for (const QString &name : mine)
             QCOMPARE(snapshot(".", true).filter("./" + name + ' '),
@@ -341,7 +349,8 @@ private Q_SLOTS:
         QCOMPARE(ScratchDir::read("腹筋.txt"),
                  mark + old + QString("\"12月31日\",\"07時05分09秒\",1\r\n").toUtf8());
         run.settings.Form_Load();
-        run.fs.inputAnswers << "懸垂" << "5";
+        run.fs.inputAnswers << "懸垂"
+                            << "5";
         run.click("cmdNew");
         run.pick(0);
         run.type("txtKaisu", "6");
@@ -350,8 +359,9 @@ private Q_SLOTS:
         run.pick(1);
         run.click("cmdDel");
         QCOMPARE(run.fs.boxes.value(0).text, "懸垂 の設定を新規登録しました");
-        QCOMPARE(run.fs.titles(), Texts({"新規登録終了", "設定更新終了", "クリア確認", "クリア終了",
-                                         "クリア確認", "削除終了"}));
+        QCOMPARE(run.fs.titles(),
+                 Texts({"新規登録終了", "設定更新終了", "クリア確認", "クリア終了", "クリア確認",
+                        "削除終了"}));
         QCOMPARE(ScratchDir::read(kList), mark + QString("\"腹筋\",6\r\n\"懸垂\",5\r\n").toUtf8());
         QCOMPARE(ScratchDir::read("腹筋.txt"), mark);
         QCOMPARE(ScratchDir::entries(), QStringList({"懸垂.txt", "腹筋.txt", kList}));
@@ -400,21 +410,21 @@ private Q_SLOTS:
                         .text = text,
                         .icon = done ? MessageIcon::Information : MessageIcon::Warning};
         };
-        QTest::newRow("Register adds to the list as it now is")
-            << HandEdit {.edited = top,
-                         .button = "cmdNew",
-                         .box = note("c の設定を新規登録しました\n項目一覧がほかで変更されていたため、"
-                                     "変更後の項目一覧の最後に追加し、読み込み直しました。",
-                                     "新規登録終了"),
-                         .list = top + "\"c\",3\r\n",
-                         .items = {"x", "a", "b", "c"}};
-        QTest::newRow("Clear empties the history and keeps the edit")
-            << HandEdit {.edited = top,
-                         .button = "cmdClear",
-                         .box = note("a のカウント数と履歴データをクリアしました" + kept, "クリア終了"),
-                         .list = top,
-                         .items = {"x", "a", "b"},
-                         .history = ""};
+        QTest::newRow("Register adds to the list as it now is") << HandEdit {
+            .edited = top,
+            .button = "cmdNew",
+            .box = note("c の設定を新規登録しました\n項目一覧がほかで変更されていたため、"
+                        "変更後の項目一覧の最後に追加し、読み込み直しました。",
+                        "新規登録終了"),
+            .list = top + "\"c\",3\r\n",
+            .items = {"x", "a", "b", "c"}};
+        QTest::newRow("Clear empties the history and keeps the edit") << HandEdit {
+            .edited = top,
+            .button = "cmdClear",
+            .box = note("a のカウント数と履歴データをクリアしました" + kept, "クリア終了"),
+            .list = top,
+            .items = {"x", "a", "b"},
+            .history = ""};
         QTest::newRow("Delete keeps an item the edit still has, and its history")
             << HandEdit {.edited = top,
                          .button = "cmdDel",
@@ -441,7 +451,8 @@ private Q_SLOTS:
         run.settings.Form_Load();
         run.pick(0);
         ScratchDir::write(kList, edit.edited);
-        run.fs.inputAnswers << "c" << "3";
+        run.fs.inputAnswers << "c"
+                            << "3";
         run.click(edit.button);
         QCOMPARE(run.fs.boxes.value(run.fs.boxes.size() - 1), edit.box);
         QCOMPARE(ScratchDir::read(kList), edit.list);
@@ -479,7 +490,11 @@ private Q_SLOTS:
         ScratchDir dir;
         QVERIFY(ZRVM::LoadItemList().ok());
         Run run;
-        run.fs.inputAnswers << "〜−‖¢£¬—" << "1" << "か\u3099" << "1" << "腹筋😀";
+        run.fs.inputAnswers << "〜−‖¢£¬—"
+                            << "1"
+                            << "か\u3099"
+                            << "1"
+                            << "腹筋😀";
         run.click("cmdNew");
         run.click("cmdNew");
         run.click("cmdNew");
@@ -487,9 +502,9 @@ private Q_SLOTS:
                  QByteArray::fromHex("22 81 60 81 7C 81 61 81 91 81 92 81 CA 81 5C 22 2C 31 0D 0A"
                                      "22 82 AA 22 2C 31 0D 0A"));
         QCOMPARE(run.fs.boxes.value(0).text, "～－∥￠￡￢― の設定を新規登録しました");
-        QCOMPARE(run.fs.boxes.value(2),
-                 Box({.title = "項目名エラー",
-                      .text = "項目名に使えない文字「😀」が含まれています（Shift_JISで表せない文字）。"}));
+        const QString refused
+            = "項目名に使えない文字「😀」が含まれています（Shift_JISで表せない文字）。";
+        QCOMPARE(run.fs.boxes.value(2), Box({.title = "項目名エラー", .text = refused}));
     }
 
     void locks_data()
@@ -499,9 +514,9 @@ private Q_SLOTS:
         QTest::newRow("an empty lock is taken over") << LockCase {.found = "", .started = true};
         QTest::newRow("a lock of garbage is taken over")
             << LockCase {.found = "\x01\xFF\xFE garbage", .started = true};
-        QTest::newRow("a lock of a copy of this machine that is gone is taken over")
-            << LockCase {.found = "999999999\nzorvex\n" + QSysInfo::machineHostName().toUtf8() + '\n',
-                         .started = true};
+        QTest::newRow("a lock of a copy of this machine that is gone is taken over") << LockCase {
+            .found = "999999999\nzorvex\n" + QSysInfo::machineHostName().toUtf8() + '\n',
+            .started = true};
         QTest::newRow("a lock from another machine asks, Cancel ends")
             << LockCase {.found = elsewhere, .answer = false, .titles = {"起動確認"}};
         QTest::newRow("a lock from another machine asks, OK starts")
@@ -574,13 +589,15 @@ private Q_SLOTS:
         child.start(QCoreApplication::applicationFilePath(), {"--hold-lock", end});
         QVERIFY(child.waitForReadyRead(10000));
         QVERIFY(QFile::exists(".zorvex.lock"));
-        const QMap<QString, int> bySignal {{"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}, {"SIGINT", SIGINT}};
+        const QMap<QString, int> bySignal {
+            {"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}, {"SIGINT", SIGINT}};
         if (bySignal.contains(end))
             ::kill(pid_t(child.processId()), bySignal[end]);
         else
             child.write("\n");
         QVERIFY(child.waitForFinished(10000));
-        QCOMPARE(child.exitStatus(), bySignal.contains(end) ? QProcess::CrashExit : QProcess::NormalExit);
+        QCOMPARE(child.exitStatus(),
+                 bySignal.contains(end) ? QProcess::CrashExit : QProcess::NormalExit);
         QCOMPARE(ScratchDir::entries(), QStringList());
     }
 
@@ -596,11 +613,12 @@ private Q_SLOTS:
         frmMain counting(services);
         counting.Form_Load();
         QMetaObject::invokeMethod(counting.findChild<QWidget *>("cmdNext"), "click");
-        const QByteArray stamped = QByteArray::fromHex(
-            "22 31 32 8C 8E 33 31 93 FA 22 2C 22 32 33 8E 9E 35 39 95 AA 35 39 95 62 22 2C 31 0D 0A");
+        const QByteArray stamped
+            = QByteArray::fromHex("22 31 32 8C 8E 33 31 93 FA 22 2C 22 32 33 8E 9E 35 39 95 AA 35 "
+                                  "39 95 62 22 2C 31 0D 0A");
         QCOMPARE(ScratchDir::read("a.txt"), stamped);
-        QVERIFY(History::appendSetRecord("b", 1, TickingClock(QDateTime(QDate(2026, 12, 31),
-                                                                        QTime(23, 59, 59, 999))))
+        QVERIFY(History::appendSetRecord(
+                    "b", 1, TickingClock(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999))))
                     .ok());
         QCOMPARE(ScratchDir::read("b.txt"), stamped);
     }
@@ -615,9 +633,11 @@ private Q_SLOTS:
         counting.Form_Load();
         frmSettei settings(fs.services);
         settings.show();
-        for (QWidget *window : {static_cast<QWidget *>(&counting), static_cast<QWidget *>(&settings)}) {
+        for (QWidget *window :
+             {static_cast<QWidget *>(&counting), static_cast<QWidget *>(&settings)}) {
             QVERIFY(QTest::qWaitForWindowExposed(window));
-            QCOMPARE(window->frameGeometry().center(), window->screen()->availableGeometry().center());
+            QCOMPARE(window->frameGeometry().center(),
+                     window->screen()->availableGeometry().center());
         }
     }
 };
