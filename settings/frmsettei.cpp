@@ -78,7 +78,7 @@ QWidget *etchedLine(QWidget *parent, const char *name, int top, const QColor &co
     return line;
 }
 
-QString nameProblemText(NameProblem problem)
+QString nameProblemText(NameProblem problem, const QString &name)
 {
     switch (problem) {
     case NameProblem::None:
@@ -94,6 +94,9 @@ QString nameProblemText(NameProblem problem)
     case NameProblem::ItemListName:
         return QStringLiteral("項目名「項目一覧」は使えません。");
     case NameProblem::NotInCodePage:
+        return QStringLiteral(
+                   "項目名に使えない文字「%1」が含まれています（Shift_JISで表せない文字）。")
+            .arg(charactersOutsideCodePage(name));
     case NameProblem::TooLong:
         return QStringLiteral("項目名が長すぎます。");
     }
@@ -365,13 +368,7 @@ bool frmSettei::refusedName(const QString &name)
     const NameProblem problem = checkItemName(name);
     if (problem == NameProblem::None)
         return false;
-    if (problem == NameProblem::NotInCodePage)
-        warn(QStringLiteral(
-                 "項目名に使えない文字「%1」が含まれています（Shift_JISで表せない文字）。")
-                 .arg(charactersOutsideCodePage(name)),
-             QStringLiteral("項目名エラー"));
-    else
-        warn(nameProblemText(problem), QStringLiteral("項目名エラー"));
+    warn(nameProblemText(problem, name), QStringLiteral("項目名エラー"));
     return true;
 }
 

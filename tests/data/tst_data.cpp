@@ -103,27 +103,6 @@ private Q_SLOTS:
         QCOMPARE(ItemList::save(t, 1).problem(), IoProblem::NotReadYet);
     }
 
-    // Each file keeps the encoding an editor gave it: a UTF-8 list and history get UTF-8 records
-    // after their mark, and a cleared history keeps the mark.
-    void utf8FilesStayUtf8()
-    {
-        ScratchDir dir;
-        const QByteArray mark = QByteArray::fromHex("EF BB BF");
-        ScratchDir::write(kList, mark + QString("\"Müller\",3").toUtf8());
-        ScratchDir::write("a.txt", mark);
-        ItemTable t;
-        bool edited = true;
-        QVERIFY(ItemList::load(t).ok() && ItemList::append(t, "懸垂", 5, edited).ok());
-        QVERIFY(!edited);
-        QCOMPARE(ScratchDir::read(kList),
-                 mark + QString("\"Müller\",3\r\n\"懸垂\",5\r\n").toUtf8());
-        QVERIFY(History::appendSetRecord("a", 2, FakeServices()).ok());
-        QCOMPARE(ScratchDir::read("a.txt"),
-                 mark + QString("\"12月31日\",\"07時05分09秒\",2\r\n").toUtf8());
-        QVERIFY(History::clear("a").ok());
-        QCOMPARE(ScratchDir::read("a.txt"), mark);
-    }
-
     // Names as Linux input methods and other systems give them are stored in the form code page
     // 932 reads back.
     void typedNames()
