@@ -526,14 +526,15 @@ void frmSettei::cmdClear_Click()
         if (!loaded.ok())
             failed(loaded);
         showItems();
+    } else if (cleared.ok()) {
+        if (cboKoumoku->currentText() == name) {
+            m_rireki->setStringList({});
+            lblGoukei->setText(QStringLiteral("0"));
+        }
     }
     if (!cleared.ok()) {
         failed(cleared);
         return;
-    }
-    if (!edited && cboKoumoku->currentText() == name) {
-        m_rireki->setStringList({});
-        lblGoukei->setText(QStringLiteral("0"));
     }
     inform(name + QStringLiteral(" のカウント数と履歴データをクリアしました") + editedNote(edited),
            QStringLiteral("クリア終了"));
@@ -567,12 +568,12 @@ void frmSettei::cmdDel_Click()
     showItems();
     if (!edited)
         inform(QStringLiteral("削除しました"), QStringLiteral("削除終了"));
-    else if (!stillNamed)
-        inform(deleted + QStringLiteral(" の履歴データを削除しました") + editedNote(true),
-               QStringLiteral("削除終了"));
-    else
+    else if (stillNamed)
         warn(deleted + QStringLiteral(" を削除しませんでした。") + editedNote(true),
              QStringLiteral("削除中止"));
+    else
+        inform(deleted + QStringLiteral(" の履歴データを削除しました") + editedNote(true),
+               QStringLiteral("削除終了"));
 }
 
 // The item list changed on disk since it was read: that version wins, and the window shows it.
