@@ -1,15 +1,108 @@
 #include "uistyle.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QFileInfo>
+#include <QFocusFrame>
 #include <QGroupBox>
-#include <QGuiApplication>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QStringList>
+#include <QStyleOption>
 #include <QWindow>
+#include <cmath>
 
 namespace UiStyle {
 
 namespace {
+
+constexpr int focusFrameWidth = 3;
+
+// Relative luminance and contrast ratio as the Web Content Accessibility Guidelines define them.
+double luminance(const QColor &color)
+{
+    const auto linear = [](double c) {
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF())
+        + 0.0722 * linear(color.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+// The frame is a ring just outside the control, above its neighbours too (the settings window's
+// buttons overlap by a pixel), and lets every click through to what lies below.
+class FocusFrameStyle final : public QProxyStyle
+{
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption *option,
+                    const QWidget *widget) const override
+    {
+        if (metric == PM_FocusFrameHMargin || metric == PM_FocusFrameVMargin)
+            return focusFrameWidth;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_FocusFrame_AboveWidget)
+            return 1;
+        if (hint == SH_FocusFrame_Mask && widget) {
+            if (auto *mask = qstyleoption_cast<QStyleHintReturnMask *>(returnData)) {
+                const QRect outer = widget->rect();
+                mask->region = QRegion(outer)
+                    - QRegion(outer.adjusted(focusFrameWidth, focusFrameWidth, -focusFrameWidth,
+                                             -focusFrameWidth));
+            }
+            return 1;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+class FocusFrame final : public QFocusFrame
+{
+public:
+    explicit FocusFrame(QWidget *window)
+        : QFocusFrame(window)
+    {
+        auto *style = new FocusFrameStyle;
+        style->setParent(this);
+        setStyle(style);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        // The application's colours: the counting window's own background flashes.
+        QPainter(this).fillRect(rect(), focusFrameColor(QGuiApplication::palette()));
+    }
+};
+
+// The control a frame goes around: an editable box's drop-down rather than its text field.
+QWidget *framedControl(QWidget *focused)
+{
+    QWidget *control = focused;
+    while (control->parentWidget() && !control->isWindow()
+           && control->parentWidget()->focusProxy() == control)
+        control = control->parentWidget();
+    return control;
+}
+
+void renewAccessibleIdentity(QWidget *control)
+{
+    if (!QAccessible::isActive())
+        return;
+    if (QAccessibleInterface *current = QAccessible::queryAccessibleInterface(control))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(current));
+}
 
 // The window manager's frame around a window, as far as it is known yet.
 QMargins frameOf(const QWidget *window)
@@ -146,6 +239,42 @@ QColor paletteColor(int index)
     };
     Q_ASSERT(index >= 0 && index < 16);
     return QColor(colors[index & 15]);
+}
+
+void showFocusFrame(QWidget *window)
+{
+    auto *frame = new FocusFrame(window);
+    QObject::connect(
+        qApp, &QApplication::focusChanged, frame, [frame, window](QWidget *, QWidget *now) {
+            frame->setWidget(now && now->window() == window ? framedControl(now) : nullptr);
+        });
+}
+
+QColor focusFrameColor(const QPalette &palette)
+{
+    const QColor highlight = palette.color(QPalette::Highlight);
+    if (contrast(highlight, palette.color(QPalette::Window)) >= 3)
+        return highlight;
+    return palette.color(QPalette::WindowText);
+}
+
+void readOnEveryFocus(std::initializer_list<QWidget *> controls)
+{
+    for (QWidget *control : controls) {
+        // The toolkit reports the focus after this signal, and the caret before it.
+        QObject::connect(qApp, &QApplication::focusChanged, control,
+                         [control](QWidget *, QWidget *now) {
+                             if (now == control)
+                                 renewAccessibleIdentity(control);
+                         });
+    }
+}
+
+void readFocusAgain(QWidget *control)
+{
+    renewAccessibleIdentity(control);
+    QAccessibleEvent focus(control, QAccessible::Focus);
+    QAccessible::updateAccessibility(&focus);
 }
 
 } // namespace UiStyle

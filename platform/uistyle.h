@@ -6,8 +6,10 @@
 #include <QPixmap>
 #include <QRect>
 #include <QWidget>
+#include <initializer_list>
 
 class QGroupBox;
+class QPalette;
 
 namespace UiStyle {
 
@@ -48,5 +50,24 @@ void captionOnFrameLine(QGroupBox *frame);
 
 // The sixteen colours addressed by index 0..15.
 QColor paletteColor(int index);
+
+// Draws a clear frame around whichever control of the window has the keyboard focus, from the
+// moment the window is active: the toolkit's own mark shows only after the first Tab, is faint on
+// lists and missing on scroll bars.
+void showFocusFrame(QWidget *window);
+
+// The focus frame's colour: the highlight where it stands out from the window's background,
+// otherwise the text colour, which always does.
+QColor focusFrameColor(const QPalette &palette);
+
+// A screen reader reads a control when the focus comes to it from another control, and takes a
+// focus event for the control it is on already as nothing new. A text box reports its caret,
+// which the screen reader follows, before its focus, so that an empty box would not be read at
+// all. These controls get a new accessible identity whenever the focus arrives, so that their
+// focus event always reads them.
+void readOnEveryFocus(std::initializer_list<QWidget *> controls);
+
+// Reads the control that has the focus again, as if the focus had just come to it.
+void readFocusAgain(QWidget *control);
 
 } // namespace UiStyle
