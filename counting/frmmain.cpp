@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <cmath>
 
@@ -83,6 +84,18 @@ void showText(QLabel *label, const QString &text)
         return;
     }
     QAccessibleEvent event(label, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+// The same for a description, which a screen reader speaks when it changes on the control that has
+// the focus.
+void describe(QWidget *control, const QString &description)
+{
+    if (control->accessibleDescription() != description) {
+        control->setAccessibleDescription(description);
+        return;
+    }
+    QAccessibleEvent event(control, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&event);
 }
 
@@ -158,7 +171,7 @@ void frmMain::createControls()
     keepButtonFace(hsbKaisu);
 
     lblKaisu = plainLabel(place(new QLabel(this), "lblKaisu", rect(2700, 2250, 6720, 2865)),
-                          QStringLiteral("指示回数"));
+                          QStringLiteral("提案回数"));
     lblKaisu->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblKaisu->setFont(UiStyle::gothic(150));
 
@@ -187,6 +200,8 @@ void frmMain::createControls()
     setTabOrder(txtKaisu, cmdNext);
     setTabOrder(cmdNext, hsbKaisu);
     setTabOrder(hsbKaisu, cmdCut);
+    UiStyle::showFocusFrame(this);
+    UiStyle::readOnEveryFocus({txtKaisu});
 }
 
 void frmMain::connectControls()
@@ -251,8 +266,7 @@ void frmMain::Form_Load()
         label->setText(QString::number(i) + u'.' + ZRVM::items.name(i));
     }
     cmdNext->setText(ZRVM::items.count() == 1 ? QStringLiteral("終了") : QStringLiteral("次へ"));
-    hsbKaisu->setValue(0);
-    txtKaisu->clear();
+    resetEntry();
     ZRVM::currentItem = 1;
     ShowCurrentItem();
 }
@@ -272,12 +286,32 @@ void frmMain::ShowCurrentItem()
         = suggestedCount(ZRVM::items.target(k), m_services.random.nextFraction());
     const QString shown = QString::number(suggested);
     showText(lblKaisu, shown);
+    // The focus stays on Next or comes back to it, and Next carries what a screen reader says
+    // after every Next: the item and its suggested count. The focus moves before the count box
+    // is refilled, so that the new count is not read out as if typed into the box.
+    describe(cmdNext,
+             (k == roundLength() ? QStringLiteral("最後の項目 ") : QStringLiteral("項目 ")) + name
+                 + QStringLiteral("、提案回数 ") + shown);
+    if (cmdNext->hasFocus())
+        UiStyle::readFocusAgain(cmdNext);
+    else
+        cmdNext->setFocus();
     hsbKaisu->setValue(suggested);
     // A count the bar cannot take (a target above its maximum, or below 1) is still offered
     // exactly as drawn.
     if (txtKaisu->text() != shown)
         txtKaisu->setText(shown);
-    cmdNext->setFocus();
+}
+
+void frmMain::resetEntry()
+{
+    // The bar goes back to 0 without writing that 0 into the box: the box goes straight from the
+    // count just recorded to empty, never showing a count the user did not choose.
+    {
+        const QSignalBlocker quiet(hsbKaisu);
+        hsbKaisu->setValue(0);
+    }
+    txtKaisu->clear();
 }
 
 void frmMain::cmdNext_Click()
@@ -319,8 +353,7 @@ void frmMain::cmdNext_Click()
                                    MessageIcon::Warning);
     }
 
-    hsbKaisu->setValue(0);
-    txtKaisu->clear();
+    resetEntry();
     if (k < last) {
         setBackColor(UiStyle::paletteColor(s_flashColorIndex));
         ZRVM::Pause(0.1f, m_services.clock, m_services.events);
@@ -329,6 +362,8 @@ void frmMain::cmdNext_Click()
         ZRVM::currentItem = qint16(k + 1);
         ShowCurrentItem();
     } else {
+        // No item is current once the round is over; the settings window tells a screen reader.
+        ZRVM::currentItem = 0;
         m_services.windows.unload(this);
         m_services.windows.show(AppWindow::Settings);
     }

@@ -34,6 +34,7 @@ private:
     void createControls();
     void connectControls();
     void ShowCurrentItem();
+    void resetEntry();
     QLabel *lblSnd(int index) const;
     // The items a round walks through: no more than there are labels for.
     int roundLength() const;
