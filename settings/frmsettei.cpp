@@ -12,8 +12,10 @@
 #include "windowmanager.h"
 #include "zrvm.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,6 +78,20 @@ QWidget *etchedLine(QWidget *parent, const char *name, int top, const QColor &co
     line->setBackgroundRole(QPalette::Window);
     line->setAutoFillBackground(true);
     return line;
+}
+
+// Tabbing into a list makes its first entry current without choosing it, so that the first arrow
+// key would step past it, or, in a list of one, do nothing at all. That key chooses the first
+// entry instead, made current afresh so that a screen reader hears it like any other.
+bool chooseFirstEntry(QAbstractItemView *list, const QKeyEvent *key)
+{
+    QItemSelectionModel *selection = list->selectionModel();
+    if ((key->key() != Qt::Key_Down && key->key() != Qt::Key_Up) || !selection
+        || selection->hasSelection() || list->model()->rowCount() == 0)
+        return false;
+    selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    selection->setCurrentIndex(list->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+    return true;
 }
 
 QString nameProblemText(NameProblem problem, const QString &name)
@@ -190,7 +206,7 @@ void frmSettei::createControls()
 
     // Its text says what it is, so it is its name too.
     lblGoukei = place(new QLabel(frame1), "lblGoukei", rect(2625, 4950, 2040, 240));
-    lblGoukei->setAccessibleDescription(QStringLiteral("合計"));
+    lblGoukei->setAccessibleDescription(QStringLiteral("合計回数"));
     lblGoukei->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblGoukei->setFont(small);
 
@@ -216,11 +232,14 @@ void frmSettei::createControls()
     for (qsizetype k = 1; k < tabOrder.size(); ++k)
         setTabOrder(tabOrder[k - 1], tabOrder[k]);
     cmdAgain->setFocus();
+    UiStyle::showFocusFrame(this);
+    UiStyle::readOnEveryFocus({txtKaisu, txtKoumoku});
 }
 
 void frmSettei::connectControls()
 {
-    lstKoumoku->installEventFilter(this);
+    for (QWidget *control : std::initializer_list<QWidget *> {lstKoumoku, lstRireki, cmdAgain})
+        control->installEventFilter(this);
     connect(cboKoumoku, &QComboBox::activated, this, &frmSettei::cboKoumoku_Click);
     // A selection covers the mouse and the arrow keys; a click on the entry that is already
     // selected fills the boxes again, over whatever was typed there.
@@ -241,16 +260,15 @@ void frmSettei::connectControls()
 
 bool frmSettei::eventFilter(QObject *watched, QEvent *event)
 {
-    // Tabbing in makes the first entry current without choosing it, so that an arrow key would
-    // step past it; the first arrow key chooses the first entry instead.
-    if (watched == lstKoumoku && event->type() == QEvent::KeyPress && selectedRow() < 0
-        && lstKoumoku->count() > 0) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Down || key == Qt::Key_Up) {
-            lstKoumoku->setCurrentRow(0);
-            return true;
-        }
-    }
+    if ((watched == lstKoumoku || watched == lstRireki) && event->type() == QEvent::KeyPress
+        && chooseFirstEntry(static_cast<QAbstractItemView *>(watched),
+                            static_cast<QKeyEvent *>(event)))
+        return true;
+    // The total is a label that the focus never reaches, so the history list tells it.
+    if (watched == lstRireki && event->type() == QEvent::FocusIn)
+        lstRireki->setAccessibleDescription(lblGoukei->text());
+    if (watched == cmdAgain && event->type() == QEvent::FocusOut)
+        cmdAgain->setAccessibleDescription(QString());
     return QWidget::eventFilter(watched, event);
 }
 
@@ -260,6 +278,13 @@ void frmSettei::showEvent(QShowEvent *event)
         m_centred = true;
         UiStyle::centreOnScreen(this);
         cmdAgain->setFocus();
+        // Both windows have the same title, so the first control a screen reader reads says
+        // where the user is, and after a round that its last set was recorded, until the focus
+        // moves on.
+        const bool afterRound = ZRVM::currentItem == 0 && ZRVM::items.count() > 0;
+        cmdAgain->setAccessibleDescription(
+            (afterRound ? QStringLiteral("最後のセットを記録しました。") : QString())
+            + QStringLiteral("設定画面です。"));
     }
     QWidget::showEvent(event);
 }
