@@ -9,7 +9,8 @@ packages=("$@")
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-ipafont-gothic
     xvfb xauth imagemagick
-    at-spi2-core dbus python3-pyatspi
+    at-spi2-core dbus
+    orca speech-dispatcher speech-dispatcher-espeak-ng gsettings-desktop-schemas jwm xdotool
     clang-format
     fp-utils # chmcmd: the help, which the tests compile and look up
 )
