@@ -7,6 +7,7 @@
 #include "numeric.h"
 #include "randomsource.h"
 #include "services.h"
+#include "textbox.h"
 #include "uistyle.h"
 #include "windowmanager.h"
 #include "zrvm.h"
@@ -146,7 +147,7 @@ void frmMain::createControls()
     lblKoumoku->setWordWrap(true);
 
     txtKaisu
-        = place(new QLineEdit(QStringLiteral("0"), this), "txtKaisu", rect(6750, 5700, 1215, 510));
+        = place(new TextBox(QStringLiteral("0"), this), "txtKaisu", rect(6750, 5700, 1215, 510));
     txtKaisu->setAccessibleName(QStringLiteral("回数"));
     keepButtonFace(txtKaisu);
 

@@ -8,6 +8,7 @@
 #include "namecheck.h"
 #include "numeric.h"
 #include "services.h"
+#include "textbox.h"
 #include "uistyle.h"
 #include "windowmanager.h"
 #include "zrvm.h"
@@ -210,9 +211,9 @@ void frmSettei::createControls()
     lblGoukei->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblGoukei->setFont(small);
 
-    txtKoumoku = place(new QLineEdit(frame2), "txtKoumoku", rect(150, 375, 3240, 315));
+    txtKoumoku = place(new TextBox(frame2), "txtKoumoku", rect(150, 375, 3240, 315));
     txtKoumoku->setAccessibleName(QStringLiteral("項目名"));
-    txtKaisu = place(new QLineEdit(frame2), "txtKaisu", rect(3450, 375, 615, 315));
+    txtKaisu = place(new TextBox(frame2), "txtKaisu", rect(3450, 375, 615, 315));
     txtKaisu->setAccessibleName(QStringLiteral("指示数"));
     for (QLineEdit *box : {txtKoumoku, txtKaisu}) {
         box->setFont(small);
