@@ -79,9 +79,21 @@ class Speech:
                 self.changed.wait(left)
 
 
-def exactly(text):
+class Exactly:
     """An utterance that is this text and nothing else (Orca may end it with a period)."""
-    return re.compile("^" + re.escape(text) + r"\.?$")
+
+    def __init__(self, text):
+        self.text = text
+
+    def search(self, heard):
+        return heard in (self.text, self.text + ".")
+
+    def __repr__(self):
+        return f"{self.text!r} alone"
+
+
+def matches(phrase, heard):
+    return phrase in heard if isinstance(phrase, str) else phrase.search(heard)
 
 
 def describe(phrase):
@@ -91,8 +103,7 @@ def describe(phrase):
 def first_missing(heard, phrases):
     at = 0
     for phrase in phrases:
-        while at < len(heard) and not (phrase.search(heard[at]) if isinstance(phrase, re.Pattern)
-                                       else phrase in heard[at]):
+        while at < len(heard) and not matches(phrase, heard[at]):
             at += 1
         if at == len(heard):
             return phrase
@@ -185,12 +196,12 @@ def main():
             return speech.wait_for(name, since, *phrases)
 
         step("the round starts", [], "Zorvex", "次へ push button", "項目 腹筋、提案回数 1")
-        step("Shift+Tab to the count box", ["shift+Tab"], "回数 text")
+        step("Shift+Tab to the count box", ["shift+Tab"], "回数 text", Exactly("1 selected"))
         step("an empty count and Enter", ["BackSpace", "Return"],
              "確認", "回数ゼロで次へ進もうとしていますがよろしいいですか？")
         step("Escape answers Cancel", ["Escape"], "回数 text")
         typed = step("18 and Enter", ["1", "8", "Return"],
-                     exactly("1"), exactly("8"), "次へ push button", "項目 腕立て、提案回数 1")
+                     Exactly("1"), Exactly("8"), "次へ push button", "項目 腕立て、提案回数 1")
         if "0" in typed:
             sys.exit(f"FAIL 18 and Enter: Orca read out a count of 0 nobody chose: {typed}")
         step("Space on Next", ["space"], "終わり push button", "最後の項目 背筋、提案回数 1")
@@ -205,6 +216,8 @@ def main():
         step("Shift+Tab to the empty target box", ["shift+Tab"], "指示数 text")
         step("Shift+Tab to the item list", ["shift+Tab"], "登録項目")
         step("the first Down in the item list", ["Down"], "腹筋")
+        step("Tab to the target box", ["Tab"], "指示数 text", Exactly("1 selected"))
+        step("Tab to the name box", ["Tab"], "項目名 text", Exactly("腹筋 selected"))
     print("Orca spoke the round and the settings window as expected.")
 
 
