@@ -193,7 +193,9 @@ def main():
             since = speech.mark()
             if presses:
                 keys(*presses)
-            return speech.wait_for(name, since, *phrases)
+            heard = speech.wait_for(name, since, *phrases)
+            print(f"{name}: {heard}")
+            return heard
 
         step("the round starts", [], "Zorvex", "次へ push button", "項目 腹筋、提案回数 1")
         step("Shift+Tab to the count box", ["shift+Tab"], "回数 text", Exactly("1 selected"))
