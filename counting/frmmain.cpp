@@ -88,18 +88,6 @@ void showText(QLabel *label, const QString &text)
     QAccessible::updateAccessibility(&event);
 }
 
-// The same for a description, which a screen reader speaks when it changes on the control that has
-// the focus.
-void describe(QWidget *control, const QString &description)
-{
-    if (control->accessibleDescription() != description) {
-        control->setAccessibleDescription(description);
-        return;
-    }
-    QAccessibleEvent event(control, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&event);
-}
-
 // A label's text is its accessible name; the description says what the text is.
 QLabel *plainLabel(QLabel *label, const QString &description = {})
 {
@@ -290,9 +278,9 @@ void frmMain::ShowCurrentItem()
     // The focus stays on Next or comes back to it, and Next carries what a screen reader says
     // after every Next: the item and its suggested count. The focus moves before the count box
     // is refilled, so that the new count is not read out as if typed into the box.
-    describe(cmdNext,
-             (k == roundLength() ? QStringLiteral("最後の項目 ") : QStringLiteral("項目 ")) + name
-                 + QStringLiteral("、提案回数 ") + shown);
+    cmdNext->setAccessibleDescription(
+        (k == roundLength() ? QStringLiteral("最後の項目 ") : QStringLiteral("項目 ")) + name
+        + QStringLiteral("、提案回数 ") + shown);
     if (cmdNext->hasFocus())
         UiStyle::readFocusAgain(cmdNext);
     else
