@@ -15,8 +15,6 @@
 
 namespace {
 
-const double kTotalLimit = 1e15;
-
 IoStatus unusableName(const QString &itemName, IoAction action = IoAction::Write)
 {
     return IoStatus::failure(History::fileName(itemName),
@@ -121,14 +119,12 @@ ReadResult read(const QString &itemName)
     return result;
 }
 
-IoStatus scan(const QString &itemName, const RecordVisitor &visit)
+IoStatus open(const QString &itemName, QFile &file)
 {
     if (!isSafeHistoryName(itemName))
         return unusableName(itemName, IoAction::Read);
-    const TextFile::ReadResult file = TextFile::readAll(existingFileName(itemName));
-    if (file.status.ok())
-        visitRecords(file.bytes, visit);
-    return file.status;
+    file.setFileName(existingFileName(itemName));
+    return TextFile::openToRead(file);
 }
 
 IoStatus clear(const QString &itemName)

@@ -8,6 +8,7 @@
 #include <functional>
 
 class Clock;
+class QFile;
 
 // One history file per item name: "<name>.txt" in the current directory (or the single file
 // that matches it without regard to letter case), one record
@@ -33,11 +34,11 @@ IoStatus appendSetRecord(const QString &itemName, double count, const Clock &clo
 IoStatus ensure(const QString &itemName);
 // A missing file reads as an empty history; nothing is created by reading.
 ReadResult read(const QString &itemName);
-// As read(), but hands each record's fields over as views that are valid during the call only,
-// so that a reader looking at each record once copies nothing. A field a short line lacks is
-// empty.
+// Opens the file for a reader that takes it apart itself (HistoryIndex); a missing file is left
+// closed and reads as an empty history.
+IoStatus open(const QString &itemName, QFile &file);
+// A record's fields, as views valid during the call only.
 using RecordVisitor = std::function<void(QStringView date, QStringView time, QStringView count)>;
-IoStatus scan(const QString &itemName, const RecordVisitor &visit);
 IoStatus clear(const QString &itemName);
 // Deletes the item's history file, the name taken literally; failures are ignored.
 void remove(const QString &itemName);
@@ -48,6 +49,7 @@ bool sameFile(const QString &a, const QString &b);
 // (2.5 and 2.5 give 2, then 4) and held within ±1e15, far beyond any real total, so that a
 // hand-edited count cannot overflow a conversion to a whole number.
 double addToTotal(double total, QStringView count);
+inline constexpr double kTotalLimit = 1e15;
 
 // One record's text, line end included, and its code page 932 bytes.
 QString recordText(const QString &date, const QString &time, double count);

@@ -94,14 +94,19 @@ IoStatus openRegularFile(QFile &file, int flags, QIODevice::OpenMode mode, IoAct
 
 namespace TextFile {
 
+IoStatus openToRead(QFile &file)
+{
+    if (!file.exists())
+        return IoStatus::success();
+    return openRegularFile(file, O_RDONLY, QIODevice::ReadOnly, IoAction::Read);
+}
+
 ReadResult readAll(const QString &fileName)
 {
     ReadResult result;
     QFile file(fileName);
-    if (!file.exists())
-        return result;
-    result.status = openRegularFile(file, O_RDONLY, QIODevice::ReadOnly, IoAction::Read);
-    if (!result.status.ok())
+    result.status = openToRead(file);
+    if (!result.status.ok() || !file.isOpen())
         return result;
     result.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)

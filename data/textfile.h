@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QStringView>
 
+class QFile;
+
 // Whole-file operations shared by the item list and the history files.
 namespace TextFile {
 
@@ -17,6 +19,9 @@ struct ReadResult
 
 // A missing file reads as empty, and nothing is created.
 ReadResult readAll(const QString &fileName);
+// Opens the file for reading in pieces, as readAll() would read it; a missing file is left
+// closed, which is no failure.
+IoStatus openToRead(QFile &file);
 // Whether text appended to these bytes starts a line of its own: nothing but a byte-order mark,
 // or a last line that is ended.
 bool lastLineEnded(QByteArrayView bytes);
