@@ -4,6 +4,8 @@
 #include "failuretexts.h"
 #include "helpviewer.h"
 #include "history.h"
+#include "historymodel.h"
+#include "historyview.h"
 #include "itemlist.h"
 #include "namecheck.h"
 #include "numeric.h"
@@ -22,10 +24,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
-#include <QStringListModel>
 #include <QToolButton>
-
-#include <charconv>
 
 namespace {
 
@@ -192,14 +191,14 @@ void frmSettei::createControls()
     cboKoumoku->setFont(small);
     cboKoumoku->setToolTip(QStringLiteral("各項目の実績履歴を表示します"));
 
-    // The history can hold a great many records, so it is one model filled in one step.
-    m_rireki = new QStringListModel(this);
-    lstRireki = place(new QListView(frame1), "lstRireki", rect(150, 750, 4590, 4140));
+    // A history can hold a great many records: the model makes only the lines on screen, and
+    // the view places its rows without visiting the others.
+    m_rireki = new HistoryModel(this);
+    lstRireki = place(new HistoryView(frame1), "lstRireki", rect(150, 750, 4590, 4140));
     lstRireki->setAccessibleName(QStringLiteral("実績履歴"));
     lstRireki->setModel(m_rireki);
     lstRireki->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstRireki->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstRireki->setUniformItemSizes(true);
     lstRireki->setFont(large);
     // A long line is cut at the list's edge; the list never scrolls sideways.
     lstRireki->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -331,32 +330,14 @@ void frmSettei::lstKoumoku_Click(int row)
 
 void frmSettei::ShowHistory()
 {
-    m_rireki->setStringList({});
-    QStringList lines;
-    double total = 0;
-    qint32 n = 1;
-    // Each line is put together once, straight from the decoded file: a long history would
-    // otherwise pay for every field copied and every piece concatenated on its own.
-    const auto addRecord = [&](QStringView date, QStringView time, QStringView count) {
-        const QStringView separator = u" _ ";
-        char number[16];
-        const auto written = std::to_chars(number, number + sizeof number, n);
-        QString line;
-        line.reserve((written.ptr - number) + 3 * separator.size() + date.size() + time.size()
-                     + count.size());
-        line.append(QLatin1String(number, written.ptr - number));
-        line.append(separator).append(date).append(separator).append(time);
-        line.append(separator).append(count);
-        lines.append(std::move(line));
-        total = History::addToTotal(total, count);
-        ++n;
-    };
-    IoStatus status = IoStatus::success();
-    if (m_selectedItem >= 1 && m_selectedItem <= ZRVM::items.count())
-        status = History::scan(ZRVM::items.name(m_selectedItem), addRecord);
-    if (!status.ok())
-        failed(status);
-    m_rireki->setStringList(lines);
+    m_rireki->clear();
+    HistoryIndex index;
+    if (m_selectedItem >= 1 && m_selectedItem <= ZRVM::items.count()) {
+        if (const IoStatus status = index.read(ZRVM::items.name(m_selectedItem)); !status.ok())
+            failed(status);
+    }
+    const double total = index.total();
+    m_rireki->setIndex(std::move(index));
     lblGoukei->setText(QStringLiteral("合計回数 ： ") + QString::number(qint64(total)));
 }
 
@@ -554,7 +535,7 @@ void frmSettei::cmdClear_Click()
         showItems();
     } else if (cleared.ok()) {
         if (cboKoumoku->currentText() == name) {
-            m_rireki->setStringList({});
+            m_rireki->clear();
             lblGoukei->setText(QStringLiteral("0"));
         }
     }
@@ -617,7 +598,7 @@ void frmSettei::failedRewrite(const IoStatus &status)
 void frmSettei::showItems()
 {
     fillItemLists();
-    m_rireki->setStringList({});
+    m_rireki->clear();
     lblGoukei->setText(QStringLiteral("0"));
     if (ZRVM::items.count() != 0) {
         cboKoumoku->setEditText(ZRVM::items.name(1));

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class HistoryModel;
 class IoStatus;
 struct Services;
 class QComboBox;
@@ -9,7 +10,6 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class QListWidget;
-class QStringListModel;
 class QToolButton;
 
 // The settings window: histories and item management, and the ways out to a new round, the
@@ -72,6 +72,6 @@ private:
     QLineEdit *txtKaisu = nullptr;
     QLineEdit *txtKoumoku = nullptr;
     QListView *lstRireki = nullptr;
-    QStringListModel *m_rireki = nullptr;
+    HistoryModel *m_rireki = nullptr;
     QLabel *lblGoukei = nullptr;
 };

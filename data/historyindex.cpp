@@ -1,0 +1,339 @@
+#include "historyindex.h"
+
+#include "codepage932.h"
+#include "fieldreader.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+// Lines and fields are found on the bytes, by the rules the field reader applies to the decoded
+// text. Blanks, commas, quotes and line ends are never part of a longer character in either
+// encoding, so a field's bytes are exactly those its text is decoded from.
+
+namespace {
+
+const QByteArrayView kUtf8Mark("\xEF\xBB\xBF");
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+struct Line
+{
+    const char *end = nullptr; // its line end, or the end of the bytes
+    bool record = false;
+    QByteArrayView count;
+};
+
+// Any line, a byte at a time.
+Line scanLine(const char *p, const char *end)
+{
+    Line line;
+    while (p < end && isBlank(*p))
+        ++p;
+    if (p == end || isLineEnd(*p)) {
+        line.end = p;
+        return line;
+    }
+    line.record = true;
+    for (int field = 0;; ++field) {
+        while (p < end && isBlank(*p))
+            ++p;
+        const char *from = p;
+        const char *to = nullptr;
+        if (p < end && *p == '"') {
+            from = ++p;
+            while (p < end && *p != '"' && !isLineEnd(*p))
+                ++p;
+            to = p;
+            // Whatever follows the closing quote up to the next comma is dropped.
+            while (p < end && *p != ',' && !isLineEnd(*p))
+                ++p;
+        } else {
+            while (p < end && *p != ',' && !isLineEnd(*p))
+                ++p;
+            to = p;
+        }
+        if (field == 2)
+            line.count = QByteArrayView(from, to - from);
+        if (p == end || *p != ',')
+            break;
+        ++p;
+    }
+    line.end = p;
+    return line;
+}
+
+// Up to 64 bytes ahead as bit masks, bit k for byte k, so that a short line is taken apart with
+// a few bit operations instead of tests on every byte.
+struct Window
+{
+    quint64 lineEnd = 0, quote = 0, comma = 0;
+};
+
+// Adds the bytes at p + from up to p + to, in steps of 16, to the window.
+inline void classify(Window &w, const char *p, int from, int to)
+{
+    for (int k = from; k < to; k += 16) {
+#ifdef __SSE2__
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + k));
+        const auto bits = [v](char c) {
+            return quint64(quint16(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(c)))));
+        };
+        w.lineEnd |= (bits('\r') | bits('\n')) << k;
+        w.quote |= bits('"') << k;
+        w.comma |= bits(',') << k;
+#else
+        for (int i = k; i < k + 16; ++i) {
+            const quint64 bit = quint64(1) << i;
+            w.lineEnd |= isLineEnd(p[i]) ? bit : 0;
+            w.quote |= p[i] == '"' ? bit : 0;
+            w.comma |= p[i] == ',' ? bit : 0;
+        }
+#endif
+    }
+}
+
+// The first set bit at or after from (below 64), or 64.
+int nextSet(quint64 mask, int from)
+{
+    const quint64 rest = mask >> from;
+    return rest ? from + std::countr_zero(rest) : 64;
+}
+
+// A line that ends within the window: the same as scanLine, on the masks.
+inline Line scanShortLine(const char *p, const Window &w)
+{
+    const int end = std::countr_zero(w.lineEnd);
+    Line line;
+    line.end = p + end;
+    // The usual record, "date","time",count: a line of four quotes with its only two commas
+    // right after the second and the fourth. However the first two fields begin, each ends at
+    // one of these commas, and the count runs from the second to the line end.
+    const quint64 inLine = (quint64(1) << end) - 1;
+    const quint64 quotes = w.quote & inLine;
+    const quint64 afterFirst = quotes & (quotes - 1);
+    const quint64 afterSecond = afterFirst & (afterFirst - 1);
+    const quint64 afterThird = afterSecond & (afterSecond - 1);
+    if (afterThird && !(afterThird & (afterThird - 1))) {
+        const int dateEnd = std::countr_zero(afterFirst);
+        const int timeEnd = std::countr_zero(afterThird);
+        const quint64 commas = (quint64(1) << (dateEnd + 1)) | (quint64(1) << (timeEnd + 1));
+        if ((w.comma & inLine) == commas) {
+            // Blanks in front of the count make no difference to its number.
+            line.record = true;
+            line.count = QByteArrayView(p + timeEnd + 2, end - timeEnd - 2);
+            return line;
+        }
+    }
+    int pos = 0;
+    while (pos < end && isBlank(p[pos]))
+        ++pos;
+    if (pos == end)
+        return line;
+    line.record = true;
+    for (int field = 0;; ++field) {
+        while (pos < end && isBlank(p[pos]))
+            ++pos;
+        int from = pos;
+        int to = 0;
+        if (pos < end && p[pos] == '"') {
+            from = pos + 1;
+            to = std::min(nextSet(w.quote, from), end);
+            pos = std::min(nextSet(w.comma, to), end);
+        } else {
+            to = pos = std::min(nextSet(w.comma, pos), end);
+        }
+        if (field == 2)
+            line.count = QByteArrayView(p + from, to - from);
+        if (pos >= end)
+            break;
+        ++pos;
+    }
+    return line;
+}
+
+// Every line passes here: a rule about lines that hold no record goes here, once for both ways
+// of reading them.
+inline Line nextLine(const char *p, const char *end)
+{
+    if (end - p >= 64) {
+        // A record is some 30 bytes long: half a window mostly does.
+        Window w;
+        classify(w, p, 0, 32);
+        if (!w.lineEnd)
+            classify(w, p, 32, 64);
+        if (w.lineEnd)
+            return scanShortLine(p, w);
+    }
+    return scanLine(p, end);
+}
+
+// A count's number is read from its first characters and ends at the first one that is not
+// ASCII. ASCII bytes decode to themselves in both encodings, and any other byte starts a
+// character that is not, so the bytes up to there stand for the text.
+double addTextToTotal(double total, QByteArrayView count)
+{
+    qsizetype ascii = 0;
+    while (ascii < count.size() && uchar(count[ascii]) < 0x80)
+        ++ascii;
+    char16_t text[64];
+    if (ascii > qsizetype(std::size(text)))
+        return History::addToTotal(total, QString::fromLatin1(count.first(ascii)));
+    std::copy(count.begin(), count.begin() + ascii, text);
+    return History::addToTotal(total, QStringView(text, ascii));
+}
+
+// Whole numbers are the usual count. Such a number of a few digits is read exactly, and making
+// the total whole changes nothing, so only the limits of History::addToTotal remain to apply.
+double addToTotal(double total, QByteArrayView count)
+{
+    if (count.isEmpty() || count.size() > 9)
+        return addTextToTotal(total, count);
+    int value = 0;
+    for (const char c : count) {
+        if (c < '0' || c > '9')
+            return addTextToTotal(total, count);
+        value = value * 10 + (c - '0');
+    }
+    return std::clamp(total + value, -History::kTotalLimit, History::kTotalLimit);
+}
+
+// Millions of small pages cost some systems more to map than the file costs to read, so the
+// offsets of a long history ask for large ones.
+void adviseLargePages(void *data, size_t size)
+{
+#ifdef Q_OS_LINUX
+    const auto page = uintptr_t(4096);
+    const uintptr_t from = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
+    const uintptr_t to = (reinterpret_cast<uintptr_t>(data) + size) & ~(page - 1);
+    if (to > from)
+        madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(data);
+    Q_UNUSED(size);
+#endif
+}
+
+QString decodeLine(QByteArrayView line, bool utf8)
+{
+    if (!utf8)
+        return CodePage932::decode(line).text;
+    // A mark that starts a later line is a character of that line.
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless
+                               | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(line);
+}
+
+} // namespace
+
+IoStatus HistoryIndex::read(const QString &itemName)
+{
+    *this = HistoryIndex();
+    QFile file;
+    IoStatus status = History::open(itemName, file);
+    if (!status.ok() || !file.isOpen())
+        return status;
+    readRecords(file);
+    if (file.error() != QFileDevice::NoError) {
+        status = IoStatus::failure(History::fileName(itemName), file.errorString(), IoAction::Read);
+        *this = HistoryIndex();
+        return status;
+    }
+    m_itemName = itemName;
+    return status;
+}
+
+void HistoryIndex::readRecords(QFile &file)
+{
+    m_fileSize = file.size();
+    m_modified = file.fileTime(QFileDevice::FileModificationTime);
+    // Room for records of 16 bytes, up to 16 million: room reserved but never filled costs no
+    // memory, and a longer history grows its room as it goes.
+    m_starts.reserve(size_t(std::min<qint64>(m_fileSize / 16, 1 << 24) + 1));
+    adviseLargePages(m_starts.data(), m_starts.capacity() * sizeof(qint64));
+
+    // One piece at a time; a line that runs past the piece is carried over to the next one.
+    QByteArray piece(256 * 1024, Qt::Uninitialized);
+    qint64 offset = 0; // of piece[0] in the file
+    qsizetype filled = 0, pos = 0;
+    bool first = true, atEnd = false;
+    while (!atEnd) {
+        if (pos > 0) {
+            std::memmove(piece.data(), piece.constData() + pos, size_t(filled - pos));
+            offset += pos;
+            filled -= pos;
+            pos = 0;
+        }
+        if (filled == piece.size())
+            piece.resize(piece.size() * 2);
+        const qint64 read = file.read(piece.data() + filled, piece.size() - filled);
+        atEnd = read <= 0;
+        filled += std::max<qint64>(read, 0);
+        const char *const base = piece.constData();
+        if (first) {
+            if (!atEnd && filled < 2 * kUtf8Mark.size())
+                continue;
+            first = false;
+            if (QByteArrayView(base, filled).startsWith(kUtf8Mark)) {
+                m_utf8 = true;
+                pos = kUtf8Mark.size();
+                // The UTF-8 decoder drops one more mark right at the start of the text.
+                if (QByteArrayView(base + pos, filled - pos).startsWith(kUtf8Mark))
+                    pos += kUtf8Mark.size();
+            }
+        }
+        const char *const end = base + filled;
+        while (pos < filled) {
+            const Line line = nextLine(base + pos, end);
+            if (line.end == end && !atEnd)
+                break;
+            if (line.record) {
+                m_starts.push_back(offset + pos);
+                m_total = addToTotal(m_total, line.count);
+            }
+            pos = line.end - base + (line.end < end ? 1 : 0);
+        }
+    }
+}
+
+History::Record HistoryIndex::record(qsizetype row) const
+{
+    QFile file;
+    if (!History::open(m_itemName, file).ok() || !file.isOpen() || file.size() != m_fileSize
+        || file.fileTime(QFileDevice::FileModificationTime) != m_modified
+        || !file.seek(m_starts[size_t(row)]))
+        return {};
+    QByteArray line;
+    char piece[256];
+    for (qint64 read; (read = file.read(piece, sizeof piece)) > 0;) {
+        const char *const end = std::find_if(piece, piece + read, isLineEnd);
+        line.append(piece, end - piece);
+        if (end < piece + read)
+            break;
+    }
+    const QString text = decodeLine(line, m_utf8);
+    FieldReader reader(text);
+    QStringView fields[3];
+    const int n = reader.nextRecord(fields, 3);
+    return History::Record {fields[0].toString(), n > 1 ? fields[1].toString() : QString(),
+                            n > 2 ? fields[2].toString() : QString()};
+}
