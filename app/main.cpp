@@ -10,6 +10,7 @@
 #include "folderlock.h"
 #include "randomsource.h"
 #include "services.h"
+#include "uistyle.h"
 
 #ifdef Q_OS_WIN
 #include "htmlhelpviewer_win.h"
@@ -42,6 +43,27 @@ void warnWithoutJapaneseFont()
 #endif
 }
 
+// Decoding the window icon's four pictures is no part of a window's first frame, as it draws
+// nothing inside the window: the title bar and the task switcher take it once the first window
+// has painted and what was waiting then has run.
+class WindowIconAfterFirstPaint final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()
+            && static_cast<QWidget *>(watched)->isWindow()) {
+            QCoreApplication::instance()->removeEventFilter(this);
+            QCoreApplication::postEvent(this, new QEvent(QEvent::User), Qt::LowEventPriority);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    void customEvent(QEvent *) override { QApplication::setWindowIcon(UiStyle::windowIcon()); }
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -55,6 +77,7 @@ int main(int argc, char *argv[])
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
     warnWithoutJapaneseFont();
+    app.installEventFilter(new WindowIconAfterFirstPaint(&app));
 
     SystemClock clock;
     ClockSeededRandom random(clock);

@@ -107,7 +107,6 @@ frmMain::frmMain(Services &services, QWidget *parent)
     setWindowTitle(QStringLiteral("Zorvex"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowIcon(UiStyle::windowIcon());
     setFixedSize(UiStyle::px(9435), UiStyle::px(6750));
     setFont(UiStyle::gothic(21.75));
     m_buttonFace = palette().color(QPalette::Button);
@@ -134,8 +133,10 @@ void frmMain::createControls()
     lblKoumoku->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblKoumoku->setWordWrap(true);
 
-    txtKaisu
-        = place(new TextBox(QStringLiteral("0"), this), "txtKaisu", rect(6750, 5700, 1215, 510));
+    // Its text comes after the window's font: a text box lays out the text it is made with in
+    // the toolkit's default font first.
+    txtKaisu = place(new TextBox(this), "txtKaisu", rect(6750, 5700, 1215, 510));
+    txtKaisu->setText(QStringLiteral("0"));
     txtKaisu->setAccessibleName(QStringLiteral("回数"));
     keepButtonFace(txtKaisu);
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QFocusFrame>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QPainter>
 #include <QProxyStyle>
@@ -187,11 +188,23 @@ void centreOnScreen(QWidget *window)
 
 QFont gothic(qreal pointSize)
 {
+    // The first face that is installed wins. Named alone, it is found at once: a face that is
+    // missing would have the font system sort all installed faces for a stand-in, for every
+    // script and size drawn. With none of them installed, all are named, so that the font system
+    // still picks the nearest face with Japanese glyphs.
+    static const QStringList families = [] {
+        const QStringList wanted {QStringLiteral("ＭＳ Ｐゴシック"),  QStringLiteral("MS PGothic"),
+                                  QStringLiteral("IPAPGothic"),       QStringLiteral("IPAGothic"),
+                                  QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")};
+        const QStringList installed = QFontDatabase::families();
+        for (const QString &family : wanted) {
+            if (installed.contains(family))
+                return QStringList {family};
+        }
+        return wanted;
+    }();
     QFont font;
-    // The first face that is installed wins; the rest keep Japanese glyphs where it is missing.
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                      QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
-                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")});
+    font.setFamilies(families);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     font.setWeight(QFont::Normal);

@@ -129,7 +129,6 @@ frmSettei::frmSettei(Services &services, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmSettei"));
     setWindowTitle(QStringLiteral("Zorvex"));
-    setWindowIcon(UiStyle::windowIcon());
     setFixedSize(UiStyle::px(9465), UiStyle::px(6780));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
