@@ -271,8 +271,10 @@ void HistoryIndex::readRecords(QFile &file)
     m_starts.reserve(size_t(std::min<qint64>(m_fileSize / 16, 1 << 24) + 1));
     adviseLargePages(m_starts.data(), m_starts.capacity() * sizeof(qint64));
 
-    // One piece at a time; a line that runs past the piece is carried over to the next one.
-    QByteArray piece(256 * 1024, Qt::Uninitialized);
+    // One piece at a time; a line that runs past the piece is carried over to the next one. A
+    // short file takes a piece of its size.
+    QByteArray piece(qsizetype(std::clamp<qint64>(m_fileSize + 1, 4096, 256 * 1024)),
+                     Qt::Uninitialized);
     qint64 offset = 0; // of piece[0] in the file
     qsizetype filled = 0, pos = 0;
     bool first = true, atEnd = false;

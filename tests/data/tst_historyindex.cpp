@@ -57,6 +57,10 @@ private Q_SLOTS:
                           "\xEF\xBB\xBF\"a\",\"b\",4\r\n\"\xED\xA0\x80\",\xC0,5\n");
         QTest::newRow("UTF-8: nothing but marks on the first line")
             << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF\r\n\"a\",\"b\",6\r\n");
+        QByteArray many;
+        for (int k = 0; k < 10000; ++k)
+            many += cp932Stamps + QByteArray::number(k) + "\r\n";
+        QTest::newRow("more records than the piece read at once holds") << many;
         QTest::newRow("a line longer than the piece read at once")
             << cp932Stamps + QByteArray(300000, '7') + "\r\n" + cp932Stamps + "8\r\n";
         const QDir corpus(QStringLiteral(HISTORY_CORPUS));
