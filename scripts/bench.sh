@@ -1,8 +1,11 @@
 #!/bin/bash
 # Builds the benchmarks in Release (build-bench) and runs them all: the in-process figures with
-# Google Benchmark, then start-up to first paint against an empty Qt window and the idle check,
-# both under one virtual X display. Every figure is printed beside its floor from the same run.
-# Arguments go to the Google Benchmark binary (e.g. --benchmark_filter=ShowHistory).
+# Google Benchmark, then, as whole processes under one virtual X display, the settings window
+# with long histories against an empty one, start-up to the first paint against an empty Qt
+# window and a window with one line of Japanese text, the same with the accessibility bus on,
+# and the idle check. Every figure is printed beside its floor from the same run.
+# Arguments go to the Google Benchmark binary (e.g. --benchmark_filter=ShowHistory);
+# ZORVEX_STARTUP_RUNS (default 40) and ZORVEX_HISTORY_RUNS (default 20) set the process runs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -12,18 +15,31 @@ dir="$root/build-bench"
 cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
     -DZORVEX_BENCH=ON >/dev/null
 cmake --build "$dir" -j "$(nproc)" --target zorvex zorvex_bench zorvex_firstpaint \
-    zorvex_emptywindow zorvex_textwindow zorvex_firstpaint_nofontcheck zorvex_startup_driver
+    zorvex_settingspaint zorvex_emptywindow zorvex_textwindow zorvex_firstpaint_nofontcheck \
+    zorvex_startup_driver
 
 # Qt wants a private runtime directory; a fresh one keeps its warning out of the figures.
 runtime=$(mktemp -d)
 trap 'rm -rf "$runtime"' EXIT
 export XDG_RUNTIME_DIR="$runtime"
+bench="$dir/bench"
+driver="$bench/zorvex_startup_driver"
+startupRuns=${ZORVEX_STARTUP_RUNS:-40}
 
 echo "== In-process benchmarks (offscreen) =="
-QT_QPA_PLATFORM=offscreen "$dir/bench/zorvex_bench" --benchmark_counters_tabular=true "$@"
+QT_QPA_PLATFORM=offscreen "$bench/zorvex_bench" --benchmark_counters_tabular=true "$@"
 
-echo "== Start-up to first paint, peak memory and idle CPU (Xvfb) =="
-env -u QT_QPA_PLATFORM "$root/scripts/with-xvfb.sh" "$dir/bench/zorvex_startup_driver" \
-    "$dir/bench/zorvex_firstpaint" "$dir/bench/zorvex_emptywindow" "$dir/bench/zorvex_textwindow" \
-    "$dir/bench/zorvex_firstpaint_nofontcheck" "$dir/app/zorvex" \
-    "${ZORVEX_STARTUP_RUNS:-40}"
+echo "== Whole processes (Xvfb) =="
+unset QT_QPA_PLATFORM
+"$root/scripts/with-xvfb.sh" "$driver" history "${ZORVEX_HISTORY_RUNS:-20}" \
+    "$bench/zorvex_settingspaint" 100000 1000000
+"$root/scripts/with-xvfb.sh" "$driver" startup "$startupRuns" "$bench/zorvex_firstpaint" \
+    "$bench/zorvex_emptywindow" "$bench/zorvex_textwindow" "$bench/zorvex_firstpaint_nofontcheck"
+
+echo "== Start-up with the accessibility bus on (Xvfb, own D-Bus session) =="
+"$root/tests/counting/with-atspi.sh" "$driver" startup "$startupRuns" \
+    "$bench/zorvex_firstpaint" "$bench/zorvex_emptywindow" "$bench/zorvex_textwindow" \
+    2> >(grep -v -e '^dbus-daemon' -e 'SpiRegistry daemon' >&2)
+
+echo "== Idle =="
+"$root/scripts/with-xvfb.sh" "$driver" idle "$dir/app/zorvex"

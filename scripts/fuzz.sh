@@ -16,7 +16,7 @@ seconds=${ZORVEX_FUZZ_SECONDS:-30}
 runs=${ZORVEX_FUZZ_RUNS:-20000}
 replay=false
 [ "${1:-}" = --replay ] && replay=true
-targets=(itemlist history namecheck)
+targets=(itemlist history historyindex namecheck)
 
 "$root/scripts/setup.sh"
 "$root/scripts/setup.sh" clang libclang-rt-14-dev
