@@ -1,7 +1,7 @@
 #include "historyindex.h"
 
-#include "codepage932.h"
 #include "fieldreader.h"
+#include "filetext.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -23,8 +23,6 @@
 // encoding, so a field's bytes are exactly those its text is decoded from.
 
 namespace {
-
-const QByteArrayView kUtf8Mark("\xEF\xBB\xBF");
 
 bool isBlank(char c)
 {
@@ -232,10 +230,10 @@ void adviseLargePages(void *data, size_t size)
 #endif
 }
 
-QString decodeLine(QByteArrayView line, bool utf8)
+QString decodeLine(QByteArrayView line, FileText::Encoding encoding)
 {
-    if (!utf8)
-        return CodePage932::decode(line).text;
+    if (encoding != FileText::Encoding::Utf8)
+        return FileText::decode(line, encoding);
     // A mark that starts a later line is a character of that line.
     QStringDecoder decoder(QStringDecoder::Utf8,
                            QStringDecoder::Flag::Stateless
@@ -292,16 +290,16 @@ void HistoryIndex::readRecords(QFile &file)
         filled += std::max<qint64>(read, 0);
         const char *const base = piece.constData();
         if (first) {
-            if (!atEnd && filled < 2 * kUtf8Mark.size())
+            const QByteArrayView mark = FileText::markOf(FileText::Encoding::Utf8);
+            if (!atEnd && filled < 2 * mark.size())
                 continue;
             first = false;
-            if (QByteArrayView(base, filled).startsWith(kUtf8Mark)) {
-                m_utf8 = true;
-                pos = kUtf8Mark.size();
-                // The UTF-8 decoder drops one more mark right at the start of the text.
-                if (QByteArrayView(base + pos, filled - pos).startsWith(kUtf8Mark))
-                    pos += kUtf8Mark.size();
-            }
+            m_encoding = FileText::encodingOf(QByteArrayView(base, filled));
+            pos = FileText::markOf(m_encoding).size();
+            // The UTF-8 decoder drops one more mark right at the start of the text.
+            if (m_encoding == FileText::Encoding::Utf8
+                && QByteArrayView(base + pos, filled - pos).startsWith(mark))
+                pos += mark.size();
         }
         const char *const end = base + filled;
         while (pos < filled) {
@@ -332,7 +330,7 @@ History::Record HistoryIndex::record(qsizetype row) const
         if (end < piece + read)
             break;
     }
-    const QString text = decodeLine(line, m_utf8);
+    const QString text = decodeLine(line, m_encoding);
     FieldReader reader(text);
     QStringView fields[3];
     const int n = reader.nextRecord(fields, 3);

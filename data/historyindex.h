@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filetext.h"
 #include "history.h"
 
 #include <QDateTime>
@@ -31,7 +32,7 @@ private:
     QString m_itemName;
     qint64 m_fileSize = 0;
     QDateTime m_modified;
-    bool m_utf8 = false;
+    FileText::Encoding m_encoding = FileText::Encoding::CodePage932;
     std::vector<qint64> m_starts;
     double m_total = 0;
 };
