@@ -89,24 +89,26 @@ struct Window
 // Adds the bytes at p + from up to p + to, in steps of 16, to the window.
 inline void classify(Window &w, const char *p, int from, int to)
 {
-    for (int k = from; k < to; k += 16) {
 #ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    const __m128i quote = _mm_set1_epi8('"'), comma = _mm_set1_epi8(',');
+    const auto bits = [](__m128i matches) {
+        return quint64(uint(_mm_movemask_epi8(matches)));
+    };
+    for (int k = from; k < to; k += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + k));
-        const auto bits = [v](char c) {
-            return quint64(quint16(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(c)))));
-        };
-        w.lineEnd |= (bits('\r') | bits('\n')) << k;
-        w.quote |= bits('"') << k;
-        w.comma |= bits(',') << k;
-#else
-        for (int i = k; i < k + 16; ++i) {
-            const quint64 bit = quint64(1) << i;
-            w.lineEnd |= isLineEnd(p[i]) ? bit : 0;
-            w.quote |= p[i] == '"' ? bit : 0;
-            w.comma |= p[i] == ',' ? bit : 0;
-        }
-#endif
+        w.lineEnd |= bits(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))) << k;
+        w.quote |= bits(_mm_cmpeq_epi8(v, quote)) << k;
+        w.comma |= bits(_mm_cmpeq_epi8(v, comma)) << k;
     }
+#else
+    for (int i = from; i < to; ++i) {
+        const quint64 bit = quint64(1) << i;
+        w.lineEnd |= isLineEnd(p[i]) ? bit : 0;
+        w.quote |= p[i] == '"' ? bit : 0;
+        w.comma |= p[i] == ',' ? bit : 0;
+    }
+#endif
 }
 
 // The first set bit at or after from (below 64), or 64.
