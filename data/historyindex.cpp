@@ -319,23 +319,43 @@ void HistoryIndex::readRecords(QFile &file)
 
 History::Record HistoryIndex::record(qsizetype row) const
 {
+    if (row < m_shownFrom || row >= m_shownFrom + m_shown.size())
+        readShown(row);
+    const qsizetype k = row - m_shownFrom;
+    return k >= 0 && k < m_shown.size() ? m_shown[k] : History::Record();
+}
+
+void HistoryIndex::readShown(qsizetype row) const
+{
+    // The rows a list shows together are read with one opening of the file: up to a screenful
+    // from the row asked for, the records' bytes taken whole from where the first one starts.
+    const qsizetype kRows = 64, kBytes = 64 * 1024;
+    m_shown.clear();
+    m_shownFrom = row;
     QFile file;
     if (!History::open(m_itemName, file).ok() || !file.isOpen() || file.size() != m_fileSize
         || file.fileTime(QFileDevice::FileModificationTime) != m_modified
         || !file.seek(m_starts[size_t(row)]))
-        return {};
-    QByteArray line;
-    char piece[256];
-    for (qint64 read; (read = file.read(piece, sizeof piece)) > 0;) {
-        const char *const end = std::find_if(piece, piece + read, isLineEnd);
-        line.append(piece, end - piece);
-        if (end < piece + read)
+        return;
+    qsizetype rows = std::min(kRows, size() - row);
+    while (rows > 1 && m_starts[size_t(row + rows - 1)] - m_starts[size_t(row)] > kBytes)
+        rows /= 2;
+    const qint64 from = m_starts[size_t(row)];
+    // The last row's line ends at the next record or before; the last record's at the file's end.
+    const qint64 to = row + rows < size() ? m_starts[size_t(row + rows)] : m_fileSize;
+    const QByteArray bytes = file.read(to - from);
+    for (qsizetype k = 0; k < rows; ++k) {
+        const qsizetype start = m_starts[size_t(row + k)] - from;
+        if (start > bytes.size())
             break;
+        const char *const first = bytes.constData() + start;
+        const QByteArrayView line(
+            first, std::find_if(first, bytes.constData() + bytes.size(), isLineEnd) - first);
+        const QString text = decodeLine(line, m_encoding);
+        FieldReader reader(text);
+        QStringView fields[3];
+        const int n = reader.nextRecord(fields, 3);
+        m_shown.append({fields[0].toString(), n > 1 ? fields[1].toString() : QString(),
+                        n > 2 ? fields[2].toString() : QString()});
     }
-    const QString text = decodeLine(line, m_encoding);
-    FieldReader reader(text);
-    QStringView fields[3];
-    const int n = reader.nextRecord(fields, 3);
-    return History::Record {fields[0].toString(), n > 1 ? fields[1].toString() : QString(),
-                            n > 2 ? fields[2].toString() : QString()};
 }

@@ -28,6 +28,7 @@ public:
 
 private:
     void readRecords(QFile &file);
+    void readShown(qsizetype row) const;
 
     QString m_itemName;
     qint64 m_fileSize = 0;
@@ -35,4 +36,7 @@ private:
     FileText::Encoding m_encoding = FileText::Encoding::CodePage932;
     std::vector<qint64> m_starts;
     double m_total = 0;
+    // The records last read back for the list, from row m_shownFrom on.
+    mutable qsizetype m_shownFrom = 0;
+    mutable QList<History::Record> m_shown;
 };
