@@ -1,5 +1,6 @@
 #include "historyview.h"
 
+#include <QAccessible>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -195,6 +196,34 @@ QRegion HistoryView::visualRegionForSelection(const QItemSelection &selection) c
         region += top.united(bottom).intersected(viewport()->rect());
     }
     return region;
+}
+
+// A screen reader hears of the current and the selected row as from the toolkit's list view,
+// which names the row by its place in a layout that this list does without.
+void HistoryView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    if (QAccessible::isActive() && current.isValid() && hasFocus()) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(current.row());
+        QAccessible::updateAccessibility(&event);
+    }
+    QAbstractItemView::currentChanged(current, previous);
+}
+
+void HistoryView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    if (QAccessible::isActive()) {
+        for (const auto &[rows, type] : {std::pair {selected, QAccessible::SelectionAdd},
+                                         std::pair {deselected, QAccessible::SelectionRemove}}) {
+            const QModelIndex row = rows.indexes().value(0);
+            if (!row.isValid())
+                continue;
+            QAccessibleEvent event(this, type);
+            event.setChild(row.row());
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+    QAbstractItemView::selectionChanged(selected, deselected);
 }
 
 int HistoryView::horizontalOffset() const
