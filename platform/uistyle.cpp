@@ -77,6 +77,9 @@ public:
         style->setParent(this);
         setStyle(style);
         setAttribute(Qt::WA_TransparentForMouseEvents);
+        // Shown around a control once one has the focus; a window that is never activated (no
+        // window manager) would otherwise show it as a box in its corner.
+        hide();
     }
 
 protected:
