@@ -15,7 +15,10 @@ enum class Encoding { CodePage932, Utf8 };
 Encoding encodingOf(QByteArrayView bytes);
 // The byte-order mark a file of this encoding starts with (none for code page 932).
 QByteArrayView markOf(Encoding encoding);
-// The text after the mark.
+// Where the text begins: after the mark, and after a second one right behind it, as editors
+// leave when they add a mark to a file that had one.
+qsizetype textStart(QByteArrayView bytes);
+// The text from textStart() on.
 QString decode(QByteArrayView bytes);
 // The text of bytes without a mark, in a file of this encoding.
 QString decode(QByteArrayView bytes, Encoding encoding);

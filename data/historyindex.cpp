@@ -234,13 +234,8 @@ void adviseLargePages(void *data, size_t size)
 
 QString decodeLine(QByteArrayView line, FileText::Encoding encoding)
 {
-    if (encoding != FileText::Encoding::Utf8)
-        return FileText::decode(line, encoding);
-    // A mark that starts a later line is a character of that line.
-    QStringDecoder decoder(QStringDecoder::Utf8,
-                           QStringDecoder::Flag::Stateless
-                               | QStringDecoder::Flag::ConvertInitialBom);
-    return decoder.decode(line);
+    // A mark that starts a later line is a character of that line, as in the whole-file reader.
+    return FileText::decode(line, encoding);
 }
 
 } // namespace
@@ -297,11 +292,7 @@ void HistoryIndex::readRecords(QFile &file)
                 continue;
             first = false;
             m_encoding = FileText::encodingOf(QByteArrayView(base, filled));
-            pos = FileText::markOf(m_encoding).size();
-            // The UTF-8 decoder drops one more mark right at the start of the text.
-            if (m_encoding == FileText::Encoding::Utf8
-                && QByteArrayView(base + pos, filled - pos).startsWith(mark))
-                pos += mark.size();
+            pos = FileText::textStart(QByteArrayView(base, filled));
         }
         const char *const end = base + filled;
         while (pos < filled) {

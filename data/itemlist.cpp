@@ -56,7 +56,7 @@ template<typename View> qsizetype lineEnd(View view, qsizetype start, qsizetype 
 QList<Line> recordLines(QByteArrayView bytes)
 {
     const FileText::Encoding encoding = FileText::encodingOf(bytes);
-    const qsizetype mark = FileText::markOf(encoding).size();
+    const qsizetype mark = FileText::textStart(bytes);
     const QString text = FileText::decode(bytes.sliced(mark), encoding);
     QList<Line> lines;
     qsizetype at = mark, textAt = 0;
@@ -198,9 +198,11 @@ std::optional<QByteArray> rewritten(QByteArrayView old, const QList<Item> &items
         copied = line.contentEnd;
     }
     bytes += old.sliced(copied);
-    // A code page 932 file whose first line goes may be left starting with the bytes of UTF-8's
-    // mark, and would read as UTF-8.
-    if (FileText::encodingOf(bytes) != encoding)
+    // A file whose first line goes may be left with the bytes of UTF-8's mark at its start: a
+    // code page 932 file would read as UTF-8, and in a UTF-8 file the line's first character
+    // would read as a second mark.
+    if (FileText::encodingOf(bytes) != encoding
+        || FileText::textStart(bytes) != FileText::textStart(old))
         return std::nullopt;
     return bytes;
 }
