@@ -303,7 +303,13 @@ void HistoryIndex::readRecords(QFile &file)
                 m_starts.push_back(offset + pos);
                 m_total = addToTotal(m_total, line.count);
             }
-            pos = line.end - base + (line.end < end ? 1 : 0);
+            // CR LF is one line end: taking the LF as a line of its own would cost as much as
+            // the record before it.
+            pos = line.end - base;
+            if (pos < filled && base[pos] == '\r')
+                ++pos;
+            if (pos < filled && base[pos] == '\n')
+                ++pos;
         }
     }
 }
