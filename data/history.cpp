@@ -146,7 +146,7 @@ void remove(const QString &itemName)
     // Only a history goes: a pipe, a device or a folder in its place is something of the user's.
     const QString file = existingFileName(itemName);
     if (QFileInfo(file).isFile())
-        QFile::remove(file);
+        (void)TextFile::remove(file);
 }
 
 } // namespace History

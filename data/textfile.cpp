@@ -14,7 +14,54 @@
 #include <unistd.h>
 #endif
 
+namespace TextFile {
+#if defined(Q_OS_LINUX)
+int (*syncData)(int fd) = ::fdatasync;
+int (*syncAll)(int fd) = ::fsync;
+#else
+int (*syncData)(int fd) = nullptr;
+int (*syncAll)(int fd) = nullptr;
+#endif
+} // namespace TextFile
+
 namespace {
+
+// Until the data is synced a power cut may leave the file with its new length and none of the
+// new bytes, or some of them; a write is done only once the disk has them.
+bool synced(QFileDevice &file)
+{
+#if defined(Q_OS_LINUX)
+    return TextFile::syncData(file.handle()) == 0;
+#else
+    Q_UNUSED(file);
+    return true;
+#endif
+}
+
+// A new, renamed or removed name is a change of the folder, which the disk holds only once the
+// folder itself is synced: without that, a file shown as written can be missing after a power
+// cut, or the old one back in its place.
+IoStatus syncFolder(const QString &fileName)
+{
+#if defined(Q_OS_LINUX)
+    // A link is written through, so the name that changed is the one of the file it points to.
+    const QFileInfo info(fileName);
+    const QString target = info.isSymLink() ? info.canonicalFilePath() : QString();
+    const QString folder = QFileInfo(target.isEmpty() ? fileName : target).absolutePath();
+    const int fd
+        = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return IoStatus::failure(fileName, qt_error_string(errno));
+    const bool ok = TextFile::syncAll(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!ok)
+        return IoStatus::failure(fileName, qt_error_string(error));
+#else
+    Q_UNUSED(fileName);
+#endif
+    return IoStatus::success();
+}
 
 // The file's first bytes, as far as they tell its encoding, and its last byte.
 IoStatus readEnds(const QString &fileName, qint64 size, QByteArray &ends)
@@ -132,15 +179,16 @@ IoStatus append(const QString &fileName, QStringView text)
         return opened;
     const qint64 before = file.size();
     if (text.isEmpty())
-        return IoStatus::success();
+        return existed ? IoStatus::success() : syncFolder(fileName);
     QByteArray ends;
     if (IoStatus read = readEnds(fileName, before, ends); !read.ok())
         return read;
     QByteArray record = FileText::encode(text, FileText::encodingOf(ends));
     if (!lastLineEnded(ends))
         record.prepend("\r\n");
-    if (file.write(record) != record.size() || !file.flush()) {
-        const QString reason = file.errorString();
+    if (file.write(record) != record.size() || !file.flush() || !synced(file)) {
+        const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
+                                                                    : qt_error_string(errno);
         if (!existed) {
             file.close();
             QFile::remove(fileName);
@@ -152,7 +200,7 @@ IoStatus append(const QString &fileName, QStringView text)
     file.close();
     if (file.error() != QFileDevice::NoError)
         return IoStatus::failure(fileName, file.errorString());
-    return IoStatus::success();
+    return existed ? IoStatus::success() : syncFolder(fileName);
 }
 
 IoStatus replace(const QString &fileName, const QByteArray &bytes, const QByteArray *expected)
@@ -183,11 +231,13 @@ IoStatus replace(const QString &fileName, const QByteArray &bytes, const QByteAr
     }
     if (!file.commit())
         return replaceFailed(fileName, file.errorString());
-    return IoStatus::success();
+    // The new contents are synced by commit(), the rename that puts them in place is not.
+    return syncFolder(fileName);
 }
 
 IoStatus truncate(const QString &fileName)
 {
+    const bool existed = QFileInfo::exists(fileName) || QFileInfo(fileName).isSymLink();
     QFile file(fileName);
     // Cut only once it is known to be a regular file.
     if (IoStatus opened
@@ -195,10 +245,19 @@ IoStatus truncate(const QString &fileName)
         !opened.ok())
         return opened;
     const qint64 kept = FileText::markOf(FileText::encodingOf(file.read(3))).size();
-    if (file.size() != kept && !file.resize(kept))
-        return IoStatus::failure(fileName, file.errorString());
+    if (file.size() != kept && (!file.resize(kept) || !synced(file)))
+        return IoStatus::failure(fileName, file.error() != QFileDevice::NoError
+                                     ? file.errorString()
+                                     : qt_error_string(errno));
     file.close();
-    return IoStatus::success();
+    return existed ? IoStatus::success() : syncFolder(fileName);
+}
+
+IoStatus remove(const QString &fileName)
+{
+    if (!QFile::remove(fileName))
+        return IoStatus::failure(fileName, QStringLiteral("not removed"));
+    return syncFolder(fileName);
 }
 
 QStringList namesIgnoringCase(const QString &fileName)

@@ -38,6 +38,13 @@ IoStatus replace(const QString &fileName, const QByteArray &bytes,
                  const QByteArray *expected = nullptr);
 // Cuts the file to zero length, or creates it empty; a UTF-8 file keeps its byte-order mark.
 IoStatus truncate(const QString &fileName);
+// Removes the file, the removal on disk before this returns.
+IoStatus remove(const QString &fileName);
+// Every write above returns once its bytes and names are on the disk, not in the system's cache
+// only: a power cut right after cannot take back what was reported as written. These do the
+// syncing (fdatasync and fsync), so that a test can make one fail.
+extern int (*syncData)(int fd);
+extern int (*syncAll)(int fd);
 // The files of the current directory whose names equal the given one without regard to letter
 // case, as files copied from Windows may name them; in name order.
 QStringList namesIgnoringCase(const QString &fileName);
