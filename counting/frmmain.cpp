@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <cmath>
@@ -233,6 +234,15 @@ void frmMain::Form_Load()
         m_services.windows.show(AppWindow::Settings);
         m_services.windows.unload(this);
         return;
+    }
+    // Told once a run, not at every round: the line stays in the file until the user mends it.
+    static QSet<QString> toldDamaged;
+    const QString damaged = FailureTexts::damagedLineText(
+        ItemList::fileName(), ItemList::damagedLine(*ZRVM::items.fileBytes()));
+    if (ItemList::damagedLine(*ZRVM::items.fileBytes()) != 0 && !toldDamaged.contains(damaged)) {
+        toldDamaged.insert(damaged);
+        m_services.dialogs.message(this, damaged, FailureTexts::damagedLineTitle(),
+                                   MessageIcon::Warning);
     }
     if (ZRVM::items.count() == 0) {
         m_services.dialogs.message(this,

@@ -25,10 +25,19 @@ IoStatus unusableName(const QString &itemName, IoAction action = IoAction::Write
 void visitRecords(QByteArrayView bytes, const History::RecordVisitor &visit)
 {
     const QString text = FileText::decode(bytes);
-    FieldReader reader(text);
+    const QStringView all(text);
     QStringView fields[3];
-    while (int n = reader.nextRecord(fields, 3))
-        visit(fields[0], n > 1 ? fields[1] : QStringView(), n > 2 ? fields[2] : QStringView());
+    for (qsizetype at = 0; at < all.size();) {
+        const qsizetype end = std::find_if(all.begin() + at, all.end(),
+                                           [](QChar c) { return c == u'\r' || c == u'\n'; })
+            - all.begin();
+        bool damaged = false;
+        const QStringView line = TextFile::readablePart(all.sliced(at, end - at), damaged);
+        at = end + 1;
+        FieldReader reader(line);
+        if (int n = reader.nextRecord(fields, 3))
+            visit(fields[0], n > 1 ? fields[1] : QStringView(), n > 2 ? fields[2] : QStringView());
+    }
 }
 
 // Files copied from Windows may differ from the item's name in letter case only. When

@@ -2,6 +2,7 @@
 
 #include "fieldreader.h"
 #include "filetext.h"
+#include "textfile.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -37,6 +38,7 @@ struct Line
 {
     const char *end = nullptr; // its line end, or the end of the bytes
     bool record = false;
+    bool damaged = false;
     QByteArrayView count;
 };
 
@@ -44,6 +46,17 @@ struct Line
 Line scanLine(const char *p, const char *end)
 {
     Line line;
+    const char *const lineEnd = std::find_if(p, end, isLineEnd);
+    const QByteArrayView readable
+        = TextFile::readablePart(QByteArrayView(p, lineEnd - p), line.damaged);
+    if (line.damaged) {
+        // The fields are read from the readable part only, and the line ends where it ends.
+        line = scanLine(readable.data(), readable.data() + readable.size());
+        line.record = line.record && !readable.isEmpty();
+        line.damaged = true;
+        line.end = lineEnd;
+        return line;
+    }
     while (p < end && isBlank(*p))
         ++p;
     if (p == end || isLineEnd(*p)) {
@@ -83,7 +96,7 @@ Line scanLine(const char *p, const char *end)
 // a few bit operations instead of tests on every byte.
 struct Window
 {
-    quint64 lineEnd = 0, quote = 0, comma = 0;
+    quint64 lineEnd = 0, quote = 0, comma = 0, damaging = 0;
 };
 
 // Adds the bytes at p + from up to p + to, in steps of 16, to the window.
@@ -92,6 +105,8 @@ inline void classify(Window &w, const char *p, int from, int to)
 #ifdef __SSE2__
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
     const __m128i quote = _mm_set1_epi8('"'), comma = _mm_set1_epi8(',');
+    const __m128i lastControl = _mm_set1_epi8(0x1F), del = _mm_set1_epi8(0x7F);
+    const __m128i tab = _mm_set1_epi8('\t');
     const auto bits = [](__m128i matches) {
         return quint64(uint(_mm_movemask_epi8(matches)));
     };
@@ -100,6 +115,11 @@ inline void classify(Window &w, const char *p, int from, int to)
         w.lineEnd |= bits(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))) << k;
         w.quote |= bits(_mm_cmpeq_epi8(v, quote)) << k;
         w.comma |= bits(_mm_cmpeq_epi8(v, comma)) << k;
+        // Line ends are control bytes too: they are taken out where the line is known.
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(v, lastControl), v);
+        w.damaging |= bits(_mm_andnot_si128(_mm_cmpeq_epi8(v, tab),
+                                            _mm_or_si128(control, _mm_cmpeq_epi8(v, del))))
+            << k;
     }
 #else
     for (int i = from; i < to; ++i) {
@@ -107,6 +127,7 @@ inline void classify(Window &w, const char *p, int from, int to)
         w.lineEnd |= isLineEnd(p[i]) ? bit : 0;
         w.quote |= p[i] == '"' ? bit : 0;
         w.comma |= p[i] == ',' ? bit : 0;
+        w.damaging |= TextFile::damages(uchar(p[i])) || isLineEnd(p[i]) ? bit : 0;
     }
 #endif
 }
@@ -180,7 +201,8 @@ inline Line nextLine(const char *p, const char *end)
         classify(w, p, 0, 32);
         if (!w.lineEnd)
             classify(w, p, 32, 64);
-        if (w.lineEnd)
+        // A damaged line takes the slow way.
+        if (w.lineEnd && !(w.damaging & ((quint64(1) << std::countr_zero(w.lineEnd)) - 1)))
             return scanShortLine(p, w);
     }
     return scanLine(p, end);
@@ -248,6 +270,9 @@ IoStatus HistoryIndex::read(const QString &itemName)
     if (!status.ok() || !file.isOpen())
         return status;
     readRecords(file);
+    // Only the number of a damaged line needs the lines counted, and such a line is rare.
+    if (m_damagedAt >= 0 && file.seek(0))
+        m_damagedLine = TextFile::lineAfter(file.read(m_damagedAt));
     if (file.error() != QFileDevice::NoError) {
         status = IoStatus::failure(History::fileName(itemName), file.errorString(), IoAction::Read);
         *this = HistoryIndex();
@@ -299,6 +324,8 @@ void HistoryIndex::readRecords(QFile &file)
             const Line line = nextLine(base + pos, end);
             if (line.end == end && !atEnd)
                 break;
+            if (line.damaged && m_damagedAt < 0)
+                m_damagedAt = offset + pos;
             if (line.record) {
                 m_starts.push_back(offset + pos);
                 m_total = addToTotal(m_total, line.count);
@@ -348,7 +375,8 @@ void HistoryIndex::readShown(qsizetype row) const
         const char *const first = bytes.constData() + start;
         const QByteArrayView line(
             first, std::find_if(first, bytes.constData() + bytes.size(), isLineEnd) - first);
-        const QString text = decodeLine(line, m_encoding);
+        bool damaged = false;
+        const QString text = decodeLine(TextFile::readablePart(line, damaged), m_encoding);
         FieldReader reader(text);
         QStringView fields[3];
         const int n = reader.nextRecord(fields, 3);

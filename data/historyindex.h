@@ -25,6 +25,8 @@ public:
     // The texts of the record at 0-based row. Should the file have changed since it was read,
     // or have become unreadable, the texts are empty: the record is no longer there to show.
     History::Record record(qsizetype row) const;
+    // The number of the first line skipped for being damaged (see TextFile::damages), or 0.
+    qsizetype damagedLine() const { return m_damagedLine; }
 
 private:
     void readRecords(QFile &file);
@@ -36,6 +38,8 @@ private:
     FileText::Encoding m_encoding = FileText::Encoding::CodePage932;
     std::vector<qint64> m_starts;
     double m_total = 0;
+    qint64 m_damagedAt = -1;
+    qsizetype m_damagedLine = 0;
     // The records last read back for the list, from row m_shownFrom on.
     mutable qsizetype m_shownFrom = 0;
     mutable QList<History::Record> m_shown;

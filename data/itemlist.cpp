@@ -67,8 +67,11 @@ QList<Line> recordLines(QByteArrayView bytes)
         line.end = at;
         qsizetype textNext = 0;
         const qsizetype textEnd = lineEnd(QStringView(text), textAt, textNext);
-        FieldReader reader(QStringView(text).sliced(textAt, textEnd - textAt));
+        bool damaged = false;
+        const QStringView content
+            = TextFile::readablePart(QStringView(text).sliced(textAt, textEnd - textAt), damaged);
         textAt = textNext;
+        FieldReader reader(content);
         QStringView fields[2];
         const int n = reader.nextRecord(fields, 2);
         if (n == 0)
@@ -138,6 +141,19 @@ QList<Item> parse(QByteArrayView bytes)
     for (Line &line : recordLines(bytes))
         items.append(std::move(line.item));
     return items;
+}
+
+qsizetype damagedLine(QByteArrayView bytes)
+{
+    for (qsizetype at = 0; at < bytes.size();) {
+        const qsizetype start = at;
+        bool damaged = false;
+        (void)TextFile::readablePart(bytes.sliced(start, lineEnd(bytes, start, at) - start),
+                                     damaged);
+        if (damaged)
+            return TextFile::lineAfter(bytes.first(start));
+    }
+    return 0;
 }
 
 bool carries(const QString &name, FileText::Encoding encoding)

@@ -42,5 +42,8 @@ bool carries(const QString &name, FileText::Encoding encoding = FileText::Encodi
 QByteArray encodeRecord(const QString &name, const QString &targetText,
                         FileText::Encoding encoding = FileText::Encoding::CodePage932);
 QList<Item> parse(QByteArrayView bytes);
+// The number of the first line that holds no record for being damaged (see TextFile::damages),
+// or 0.
+qsizetype damagedLine(QByteArrayView bytes);
 
 } // namespace ItemList

@@ -168,6 +168,50 @@ bool lastLineEnded(QByteArrayView bytes)
     return bytes.endsWith('\n') || bytes.endsWith('\r');
 }
 
+namespace {
+char16_t unit(QChar c)
+{
+    return c.unicode();
+}
+char16_t unit(char c)
+{
+    return uchar(c);
+}
+template<typename View> View readable(View line, bool &damaged)
+{
+    qsizetype end = line.size();
+    while (end > 0 && unit(line[end - 1]) == 0)
+        --end;
+    damaged = end < line.size();
+    for (qsizetype i = 0; i < end; ++i) {
+        if (damages(unit(line[i]))) {
+            damaged = true;
+            return View();
+        }
+    }
+    return line.first(end);
+}
+} // namespace
+
+QStringView readablePart(QStringView line, bool &damaged)
+{
+    return readable(line, damaged);
+}
+
+QByteArrayView readablePart(QByteArrayView line, bool &damaged)
+{
+    return readable(line, damaged);
+}
+
+qsizetype lineAfter(QByteArrayView bytes)
+{
+    qsizetype line = 1;
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        line += bytes[i] == '\n'
+            || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'));
+    return line;
+}
+
 IoStatus append(const QString &fileName, QStringView text)
 {
     const bool existed = QFileInfo::exists(fileName) || QFileInfo(fileName).isSymLink();
@@ -187,8 +231,8 @@ IoStatus append(const QString &fileName, QStringView text)
     if (!lastLineEnded(ends))
         record.prepend("\r\n");
     if (file.write(record) != record.size() || !file.flush() || !synced(file)) {
-        const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
-                                                                    : qt_error_string(errno);
+        const QString reason
+            = file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string(errno);
         if (!existed) {
             file.close();
             QFile::remove(fileName);
@@ -246,9 +290,9 @@ IoStatus truncate(const QString &fileName)
         return opened;
     const qint64 kept = FileText::markOf(FileText::encodingOf(file.read(3))).size();
     if (file.size() != kept && (!file.resize(kept) || !synced(file)))
-        return IoStatus::failure(fileName, file.error() != QFileDevice::NoError
-                                     ? file.errorString()
-                                     : qt_error_string(errno));
+        return IoStatus::failure(fileName,
+                                 file.error() != QFileDevice::NoError ? file.errorString()
+                                                                      : qt_error_string(errno));
     file.close();
     return existed ? IoStatus::success() : syncFolder(fileName);
 }

@@ -25,6 +25,22 @@ IoStatus openToRead(QFile &file);
 // Whether text appended to these bytes starts a line of its own: nothing but a byte-order mark,
 // or a last line that is ended.
 bool lastLineEnded(QByteArrayView bytes);
+// Whether a line holding this character is damaged: no record holds a control character other
+// than the tab. A power cut during an append can leave NUL bytes after the file's last line, on
+// that line when it had no line end yet, so NUL bytes at the end of a line are read as if they
+// were not there; a line damaged otherwise holds no record. Readers never write a damaged line
+// back: a rewrite keeps its bytes as they are. A control byte stands for itself in both
+// encodings.
+constexpr bool damages(char16_t c)
+{
+    return (c < 0x20 && c != u'\t' && c != u'\r' && c != u'\n') || c == 0x7F;
+}
+// The part of a line that may hold a record: without the NUL bytes at its end; empty when
+// anything else in it damages it. Sets damaged when the line holds anything that damages it.
+QStringView readablePart(QStringView line, bool &damaged);
+QByteArrayView readablePart(QByteArrayView line, bool &damaged);
+// The 1-based number of the line that starts right after these bytes; CR LF ends one line.
+qsizetype lineAfter(QByteArrayView bytes);
 // Appends one or more records, given as text, in the file's own encoding (see FileText), on a
 // line of their own: a last line that an editor saved without its line end gets CR LF first.
 // Empty text only creates a missing file. On failure the file is cut back to its former length,

@@ -58,4 +58,17 @@ QString text(const IoStatus &status)
     return failed + QStringLiteral("\nディスクの空き容量と書き込み権限を確認してください。");
 }
 
+QString damagedLineTitle()
+{
+    return QStringLiteral("破損した行");
+}
+
+QString damagedLineText(const QString &fileName, qsizetype line)
+{
+    return fileName + QStringLiteral(" の") + QString::number(line)
+        + QStringLiteral("行目に壊れた部分（停電などで書きかけになったデータ）があるため、"
+                         "その部分を読み飛ばしました。ほかの記録はそのまま使えます。\n")
+        + QStringLiteral("壊れた部分はファイルに残してあります。メモ帳などで確認してください。");
+}
+
 } // namespace FailureTexts

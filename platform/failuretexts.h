@@ -9,5 +9,8 @@ namespace FailureTexts {
 
 QString title(const IoStatus &status);
 QString text(const IoStatus &status);
+// A line of a file that no record can be read from, left out and kept as it is.
+QString damagedLineTitle();
+QString damagedLineText(const QString &fileName, qsizetype line);
 
 } // namespace FailureTexts

@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QSet>
 #include <QToolButton>
 
 namespace {
@@ -332,8 +333,17 @@ void frmSettei::ShowHistory()
     m_rireki->clear();
     HistoryIndex index;
     if (m_selectedItem >= 1 && m_selectedItem <= ZRVM::items.count()) {
-        if (const IoStatus status = index.read(ZRVM::items.name(m_selectedItem)); !status.ok())
+        const QString name = ZRVM::items.name(m_selectedItem);
+        if (const IoStatus status = index.read(name); !status.ok())
             failed(status);
+        // Told once a run, not every time the history is shown.
+        static QSet<QString> toldDamaged;
+        const QString damaged
+            = FailureTexts::damagedLineText(History::fileName(name), index.damagedLine());
+        if (index.damagedLine() != 0 && !toldDamaged.contains(damaged)) {
+            toldDamaged.insert(damaged);
+            warn(damaged, FailureTexts::damagedLineTitle());
+        }
     }
     const double total = index.total();
     m_rireki->setIndex(std::move(index));
