@@ -13,6 +13,7 @@ packages=("$@")
     orca speech-dispatcher speech-dispatcher-espeak-ng gsettings-desktop-schemas jwm xdotool
     clang-format
     fp-utils # chmcmd: the help, which the tests compile and look up
+    strace python3 # scripts/crash-states.sh
 )
 
 missing=()
