@@ -381,7 +381,7 @@ def run(tool, work, scenario, out):
                   and name != LIST and cut_short(files, scenario, real, name)):
                 cut += 1
             else:
-                bad.append("%s reads %d lines, before %d, after %d" %
+                bad.append("%s reads as %d lines of items or records: %d before the command, %d after it" %
                            (name, len(got), len(old), len(new)))
         if bad:
             broken.append((k, how, bad))
