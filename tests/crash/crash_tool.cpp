@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <cstdio>
 #include <unistd.h>
 
@@ -24,53 +25,36 @@ void mark(const char *what)
     ::access((QByteArray("/nonexistent-zorvex-mark/") + what).constData(), F_OK);
 }
 
-void click(QWidget *window, const char *button)
-{
-    QMetaObject::invokeMethod(window->findChild<QWidget *>(button), "click");
-}
-
 // act next COUNT | register NAME TARGET | save ROW TARGET | clear ROW | delete ROW
 int act(const QStringList &args)
 {
+    // The button, and the boxes up to the one that says the command is done.
+    const QMap<QString, std::pair<const char *, QStringList>> commands {
+        {"next", {"cmdNext", {}}},
+        {"register", {"cmdNew", {"新規登録終了"}}},
+        {"save", {"cmdHozon", {"設定更新終了"}}},
+        {"clear", {"cmdClear", {"クリア確認", "クリア終了"}}},
+        {"delete", {"cmdDel", {"クリア確認", "削除終了"}}},
+    };
+    const auto [button, done] = commands.value(args.value(0));
     FakeServices fs;
     QWidget both;
     frmMain counting(fs.services, &both);
     frmSettei settings(fs.services, &both);
-    const QString command = args.value(0);
-    // The boxes up to the one that says the command is done; none when the window just moves on.
-    QStringList done;
-    const auto pick = [&settings](const QString &row) {
-        settings.findChild<QListWidget *>("lstKoumoku")->setCurrentRow(row.toInt());
-    };
-    if (command == "next") {
+    if (!button)
+        return 2;
+    if (args[0] == "next") {
         counting.Form_Load();
         counting.findChild<QLineEdit *>("txtKaisu")->setText(args.value(1));
-        mark("begin");
-        click(&counting, "cmdNext");
-    } else {
-        if (!ZRVM::LoadItemList().ok())
-            return 2;
+    } else if (ZRVM::LoadItemList().ok()) {
+        // The same steps for every command; each uses those it needs.
         settings.Form_Load();
-        if (command == "register") {
-            fs.inputAnswers << args.value(1) << args.value(2);
-            done = {"新規登録終了"};
-            mark("begin");
-            click(&settings, "cmdNew");
-        } else if (command == "save") {
-            pick(args.value(1));
-            settings.findChild<QLineEdit *>("txtKaisu")->setText(args.value(2));
-            done = {"設定更新終了"};
-            mark("begin");
-            click(&settings, "cmdHozon");
-        } else if (command == "clear" || command == "delete") {
-            pick(args.value(1));
-            done = {"クリア確認", command == "clear" ? "クリア終了" : "削除終了"};
-            mark("begin");
-            click(&settings, command == "clear" ? "cmdClear" : "cmdDel");
-        } else {
-            return 2;
-        }
+        fs.inputAnswers << args.mid(1);
+        settings.findChild<QListWidget *>("lstKoumoku")->setCurrentRow(args.value(1).toInt());
+        settings.findChild<QLineEdit *>("txtKaisu")->setText(args.value(2));
     }
+    mark("begin");
+    QMetaObject::invokeMethod(both.findChild<QWidget *>(button), "click");
     QStringList titles;
     for (const Box &box : fs.boxes)
         titles << box.title;
