@@ -22,7 +22,6 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScrollBar>
-#include <QSet>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <cmath>
@@ -235,12 +234,10 @@ void frmMain::Form_Load()
         m_services.windows.unload(this);
         return;
     }
-    // Told once a run, not at every round: the line stays in the file until the user mends it.
-    static QSet<QString> toldDamaged;
     const QString damaged = FailureTexts::damagedLineText(
         ItemList::fileName(), ItemList::damagedLine(*ZRVM::items.fileBytes()));
-    if (ItemList::damagedLine(*ZRVM::items.fileBytes()) != 0 && !toldDamaged.contains(damaged)) {
-        toldDamaged.insert(damaged);
+    if (ItemList::damagedLine(*ZRVM::items.fileBytes()) != 0 && !m_toldDamaged.contains(damaged)) {
+        m_toldDamaged.insert(damaged);
         m_services.dialogs.message(this, damaged, FailureTexts::damagedLineTitle(),
                                    MessageIcon::Warning);
     }

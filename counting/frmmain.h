@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QSet>
 #include <QWidget>
 #include <array>
 
@@ -57,4 +58,7 @@ private:
 
     // Outlives every load of the window within one run.
     static qint16 s_flashColorIndex;
+    // A damaged line is told once while the window is open, not each time the file is read:
+    // the line stays in the file until the user mends it.
+    QSet<QString> m_toldDamaged;
 };

@@ -24,7 +24,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
-#include <QSet>
 #include <QToolButton>
 
 namespace {
@@ -336,12 +335,10 @@ void frmSettei::ShowHistory()
         const QString name = ZRVM::items.name(m_selectedItem);
         if (const IoStatus status = index.read(name); !status.ok())
             failed(status);
-        // Told once a run, not every time the history is shown.
-        static QSet<QString> toldDamaged;
         const QString damaged
             = FailureTexts::damagedLineText(History::fileName(name), index.damagedLine());
-        if (index.damagedLine() != 0 && !toldDamaged.contains(damaged)) {
-            toldDamaged.insert(damaged);
+        if (index.damagedLine() != 0 && !m_toldDamaged.contains(damaged)) {
+            m_toldDamaged.insert(damaged);
             warn(damaged, FailureTexts::damagedLineTitle());
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QWidget>
 
 class HistoryModel;
@@ -59,6 +60,9 @@ private:
     qint16 m_selectedItem = 0;
     bool m_filling = false;
     bool m_centred = false;
+    // A damaged line is told once while the window is open, not each time the file is read:
+    // the line stays in the file until the user mends it.
+    QSet<QString> m_toldDamaged;
 
     QToolButton *cmdAgain = nullptr;
     QToolButton *cmdNew = nullptr;
