@@ -1,184 +1,461 @@
-#include "fakes.h"
-#include "frmsettei.h"
-#include "scratchdir.h"
-#include "zrvm.h"
+#include "windows.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QTest>
+#include <clocale>
 
-using Histories = QMap<QString, QStringList>; // item name: the counts of its records
-using Files = QMap<QString, QByteArray>;
-
-// clang-format off
-enum class Do { New, Save, Clear, Delete, Choose, Pick, TypeName, TypeTarget, Cancel, BreakList, ArrowIntoList, TypeInComboThenEnter };
-// clang-format on
-struct Act
+// The question before クリア or 削除: Enter keeps the data.
+static Box question(const QString &text)
 {
-    Do what;
-    QStringList text = {}; // New: the answers; Choose, Pick, Type...: a name or target
-};
-struct Seen
-{
-    QStringList boxes; // message box titles
-    QList<Item> list; // the item list file afterwards
-    Histories histories; // and the history files
-    QStringList items; // in the list box
-    QStringList shown; // the counts in the history view
-    QString total, name, target;
-};
-Q_DECLARE_METATYPE(Item)
-Q_DECLARE_METATYPE(Act)
-Q_DECLARE_METATYPE(Seen)
-
-static Files files(const QList<Item> &list, const Histories &histories)
-{
-    Files out {{kList, listBytes(list)}};
-    for (auto [name, counts] : histories.asKeyValueRange()) {
-        QByteArray &bytes = out[name + ".txt"];
-        for (const QString &count : counts)
-            bytes += kStamp + count.toLatin1() + "\r\n";
-    }
-    return out;
+    return {.title = "クリア確認",
+            .text = text,
+            .buttons = MessageButtons::OkCancel,
+            .defaultButton = DefaultButton::Cancel};
 }
+static Box done(const QString &title, const QString &text)
+{
+    return {.title = title, .text = text, .icon = MessageIcon::Information};
+}
+static Box refused(const QString &title, const QString &text)
+{
+    return {.title = title, .text = text};
+}
+
+// Answers to 登録's input boxes; the name box stays as it is.
+struct Registering
+{
+    QStringList answers = {}; // Cancel once they run out
+    QList<Box> boxes;
+    QByteArray list; // afterwards, grown from "a",1 whose a.txt holds one record
+    QStringList created = {}; // empty histories beside it
+};
+// Item a of "a",9 "b",2 picked, its boxes typed over, then 保存.
+struct Saving
+{
+    QString name = "a";
+    QString target;
+    Box box;
+    QByteArray list; // afterwards
+};
+// An item picked in a list whose a.txt and b.txt hold a record each, then クリア or 削除.
+struct Removing
+{
+    QByteArray list = "\"a\",1\r\n\"b\",2\r\n";
+    const char *button;
+    QString typed = {}; // into the name box after the pick
+    bool cancel = false; // at the question
+    QList<Box> boxes;
+    Files after;
+    Text total; // of the history on view afterwards
+};
+// Commands one after the other on item a of "a",1 "b",2 "c",3, picked afresh before each.
+struct Chain
+{
+    QStringList buttons; // 保存 saves the target 7
+    Texts titles;
+    QByteArray list; // afterwards
+};
+Q_DECLARE_METATYPE(Registering)
+Q_DECLARE_METATYPE(Saving)
+Q_DECLARE_METATYPE(Removing)
+Q_DECLARE_METATYPE(Chain)
+
+const QByteArray kA = history({"6"}), kB = history({"7"});
 
 class TestFrmSettei : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void clicks_data()
+    // A German desktop writes 2,5 and 40.000: none of that may reach a file or the window.
+    void initTestCase()
     {
-        QTest::addColumn<QList<Item>>("list");
-        QTest::addColumn<Histories>("histories");
-        QTest::addColumn<QList<Act>>("acts");
-        QTest::addColumn<Seen>("seen");
-        using D = Do;
-        using L = QList<Item>;
-        // clang-format off
-        QTest::newRow("the first item's history and its total") << L {{"a", 1}, {"b", 2}} << Histories {{"a", {"2.5", "2.5"}}} << QList<Act> {} << Seen {{}, {{"a", 1}, {"b", 2}}, {{"a", {"2.5", "2.5"}}}, {"a", "b"}, {"2.5", "2.5"}, "合計回数 ： 4", "", ""};
-        QTest::newRow("counts add up as numbers read from their start, no exponent") << L {{"a", 1}} << Histories {{"a", {"1e3", "12abc", ".5", "abc12", "-3"}}} << QList<Act> {} << Seen {{}, {{"a", 1}}, {{"a", {"1e3", "12abc", ".5", "abc12", "-3"}}}, {"a"}, {"1e3", "12abc", ".5", "abc12", "-3"}, "合計回数 ： 11", "", ""};
-        QTest::newRow("another item's history from the combo box") << L {{"a", 1}, {"b", 2}} << Histories {{"b", {"8"}}} << QList<Act> {{D::Choose, {"b"}}} << Seen {{}, {{"a", 1}, {"b", 2}}, {{"b", {"8"}}}, {"a", "b"}, {"8"}, "合計回数 ： 8", "", ""};
-        QTest::newRow("registering adds the item and its history") << L {{"a", 1}} << Histories {} << QList<Act> {{D::New, {"n", "5"}}, {D::Pick, {"n"}}} << Seen {{"新規登録終了"}, {{"a", 1}, {"n", 5}}, {{"n", {}}}, {"a", "n"}, {}, "合計回数 ： 0", "n", "5"};
-        QTest::newRow("a target below 1 or above 32767 is asked again") << L {} << Histories {} << QList<Act> {{D::New, {"x", "0", "32768", "3"}}} << Seen {{"下限値制限", "上限値制限", "新規登録終了"}, {{"x", 3}}, {{"x", {}}}, {"x"}, {}, "", "", ""};
-        QTest::newRow("the twentieth item is the last") << L(19, {"a", 1}) << Histories {} << QList<Act> {{D::New, {"n", "5"}}, {D::New, {"o", "5"}}} << Seen {{"新規登録終了", "項目数上限制約"}, L(19, {"a", 1}) << Item {"n", 5}, {{"n", {}}}, QStringList(19, "a") << "n", {}, "合計回数 ： 0", "", ""};
-        QTest::newRow("a cancelled name or target adds nothing") << L {} << Histories {} << QList<Act> {{D::New}, {D::New, {"x"}}} << Seen {{"キャンセル", "キャンセル"}, {}, {}, {}, {}, "", "", ""};
-        QTest::newRow("a saved target is made whole, half to even") << L {{"a", 9}} << Histories {} << QList<Act> {{D::Pick, {"a"}}, {D::TypeTarget, {"2.5"}}, {D::Save}} << Seen {{"設定更新終了"}, {{"a", 2}}, {}, {"a"}, {}, "合計回数 ： 0", "a", "2.5"};
-        QTest::newRow("a saved target out of range is refused") << L {{"a", 9}} << Histories {} << QList<Act> {{D::Pick, {"a"}}, {D::TypeTarget, {"32767.5"}}, {D::Save}} << Seen {{"範囲外"}, {{"a", 9}}, {}, {"a"}, {}, "合計回数 ： 0", "a", "32767.5"};
-        QTest::newRow("a saved name renames the item") << L {{"a", 9}} << Histories {} << QList<Act> {{D::Pick, {"a"}}, {D::TypeName, {"b"}}, {D::Save}} << Seen {{"設定更新終了"}, {{"b", 9}}, {}, {"a"}, {}, "合計回数 ： 0", "b", "9"};
-        QTest::newRow("nothing chosen: Save, Clear and Delete ask first") << L {{"a", 9}} << Histories {} << QList<Act> {{D::TypeName, {"a"}}, {D::Save}, {D::Clear}, {D::Delete}} << Seen {{"項目未選定", "項目未選定", "項目未選定"}, {{"a", 9}}, {}, {"a"}, {}, "合計回数 ： 0", "a", ""};
-        QTest::newRow("Cancel at a confirmation keeps all") << L {{"a", 9}} << Histories {{"a", {"4"}}} << QList<Act> {{D::Pick, {"a"}}, {D::Cancel}, {D::Clear}, {D::Cancel}, {D::Delete}} << Seen {{"クリア確認", "クリア確認"}, {{"a", 9}}, {{"a", {"4"}}}, {"a"}, {"4"}, "合計回数 ： 4", "a", "9"};
-        QTest::newRow("failed writes keep list, table and files") << L {{"a", 1}, {"b", 2}} << Histories {{"a", {"6"}}} << QList<Act> {{D::Pick, {"a"}}, {D::BreakList}, {D::Clear}, {D::Delete}, {D::TypeName, {"z"}}, {D::Save}, {D::Pick, {"b"}}, {D::Pick, {"a"}}} << Seen {{"クリア確認", "書き込みエラー", "クリア確認", "書き込みエラー", "書き込みエラー"}, {{"a", 1}, {"b", 2}}, {{"a", {"6"}}}, {"a", "b"}, {"6"}, "合計回数 ： 6", "a", "1"};
-        QTest::newRow("Clear empties the item named in the table") << L {{"a", 1}, {"b", 2}} << Histories {{"a", {"4"}}, {"b", {"7"}}} << QList<Act> {{D::Pick, {"a"}}, {D::TypeName, {"b"}}, {D::Clear}} << Seen {{"クリア確認", "クリア終了"}, {{"a", 1}, {"b", 2}}, {{"a", {}}, {"b", {"7"}}}, {"a", "b"}, {}, "0", "b", "1"};
-        QTest::newRow("Delete removes the item and its history") << L {{"a", 1}, {"b", 2}, {"c", 3}} << Histories {{"a", {"6"}}, {"b", {"7"}}} << QList<Act> {{D::Choose, {"b"}}, {D::Pick, {"b"}}, {D::Delete}} << Seen {{"クリア確認", "削除終了"}, {{"a", 1}, {"c", 3}}, {{"a", {"6"}}}, {"a", "c"}, {"6"}, "合計回数 ： 6", "", ""};
-        QTest::newRow("the first arrow key in the item list picks the first item") << L {{"a", 1}, {"b", 2}} << Histories {} << QList<Act> {{D::ArrowIntoList}} << Seen {{}, {{"a", 1}, {"b", 2}}, {}, {"a", "b"}, {}, "合計回数 ： 0", "a", "1"};
-        QTest::newRow("a name typed into the combo box and Enter pick nothing") << L {{"a", 1}, {"b", 2}} << Histories {{"b", {"8"}}} << QList<Act> {{D::TypeInComboThenEnter, {"b"}}} << Seen {{}, {{"a", 1}, {"b", 2}}, {{"b", {"8"}}}, {"a", "b"}, {}, "合計回数 ： 0", "", ""};
-        QTest::newRow("Delete keeps a history another item shares") << L {{"a", 1}, {"a", 2}} << Histories {{"a", {"6"}}} << QList<Act> {{D::Pick, {"a"}}, {D::Delete}} << Seen {{"クリア確認", "削除終了"}, {{"a", 2}}, {{"a", {"6"}}}, {"a"}, {"6"}, "合計回数 ： 6", "", ""};
-        // clang-format on
-    }
-    void clicks()
-    {
-        QFETCH(QList<Item>, list);
-        QFETCH(Histories, histories);
-        QFETCH(QList<Act>, acts);
-        QFETCH(Seen, seen);
-        ScratchDir dir;
-        QByteArray broken; // what the list held before a folder took its place
-        for (auto [name, bytes] : files(list, histories).asKeyValueRange())
-            ScratchDir::write(name, bytes);
-        QVERIFY(ZRVM::LoadItemList().ok());
-        FakeServices fs;
-        frmSettei w(fs.services);
-        w.Form_Load();
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w)); // for keys
-        auto *combo = w.findChild<QComboBox *>("cboKoumoku");
-        auto *items = w.findChild<QListWidget *>("lstKoumoku");
-        const auto click = [&](const char *name) {
-            w.findChild<QAbstractButton *>(name)->click();
-        };
-        for (const Act &act : acts) {
-            const QString text = act.text.value(0);
-            // clang-format off
-            switch (act.what) {
-            case Do::New:
-                fs.inputAnswers.append(act.text);
-                click("cmdNew");
-                break;
-            case Do::Save: click("cmdHozon"); break;
-            case Do::Clear: click("cmdClear"); break;
-            case Do::Delete: click("cmdDel"); break;
-            case Do::Choose:
-                combo->setCurrentIndex(combo->findText(text));
-                Q_EMIT combo->activated(combo->currentIndex());
-                break;
-            case Do::Pick: QTest::mouseClick(items->viewport(), Qt::LeftButton, {}, items->visualItemRect(items->findItems(text, Qt::MatchExactly)[0]).center()); break;
-            case Do::TypeName: w.findChild<QLineEdit *>("txtKoumoku")->setText(text); break;
-            case Do::TypeTarget: w.findChild<QLineEdit *>("txtKaisu")->setText(text); break;
-            case Do::Cancel: fs.okAnswers.enqueue(false); break;
-            case Do::ArrowIntoList:
-                items->setFocus(Qt::TabFocusReason);
-                QTest::keyClick(items, Qt::Key_Down);
-                break;
-            case Do::TypeInComboThenEnter:
-                combo->setFocus(Qt::TabFocusReason);
-                QTest::keyClicks(combo, text + '\r');
-                break;
-            case Do::BreakList:
-                broken = ScratchDir::read(kList);
-                QVERIFY(QFile::remove(kList));
-                QVERIFY(QDir().mkdir(kList));
-                break;
-            }
-            // clang-format on
-        }
-        if (QDir().rmdir(kList))
-            ScratchDir::write(kList, broken);
-        QStringList shown, names;
-        const QAbstractItemModel *rireki = w.findChild<QListView *>("lstRireki")->model();
-        for (int row = 0; row < rireki->rowCount(); ++row)
-            shown << rireki->index(row, 0).data().toString();
-        for (int row = 0; row < items->count(); ++row)
-            names << items->item(row)->text();
-        Files disk;
-        for (const QString &name : ScratchDir::entries())
-            if (QFileInfo(name).isFile())
-                disk[name] = ScratchDir::read(name);
-        QCOMPARE(fs.titles(), texts(seen.boxes));
-        QCOMPARE(disk, files(seen.list, seen.histories));
-        QCOMPARE(names, seen.items);
-        QStringList lines; // numbered from 1: number, date, time and count, " _ " between them
-        for (qsizetype n = 0; n < seen.shown.size(); ++n)
-            lines << QString::number(n + 1) + " _ 12月31日 _ 07時05分09秒 _ " + seen.shown[n];
-        QCOMPARE(shown, lines);
-        QCOMPARE(w.findChild<QLabel *>("lblGoukei")->text(), seen.total);
-        QCOMPARE(w.findChild<QLineEdit *>("txtKoumoku")->text(), seen.name);
-        QCOMPARE(w.findChild<QLineEdit *>("txtKaisu")->text(), seen.target);
+        qputenv("LC_ALL", "de_DE.UTF-8");
+        std::setlocale(LC_ALL, "de_DE.UTF-8");
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     }
 
-    // Clearing and deleting name the item from the list and ask first; Enter keeps the data.
-    void confirmationsDefaultToCancel()
+    void historyAndTotal_data()
+    {
+        QTest::addColumn<QStringList>("counts"); // of item b, chosen in the combo box
+        QTest::addColumn<QString>("total");
+        QTest::newRow("the total is made whole at every record, half to even")
+            << QStringList {"2.5", "2.5"} << "合計回数 ： 4";
+        QTest::newRow("counts add up as numbers read from their start, no exponent")
+            << QStringList {"1e3", "12abc", ".5", "abc12", "-3"} << "合計回数 ： 11";
+        QTest::newRow("a total past 32,767, without grouping")
+            << QStringList {"20000", "20000", "1234.5"} << "合計回数 ： 41234";
+    }
+    // The window opens on the first item's history; the combo box shows another's.
+    void historyAndTotal()
+    {
+        QFETCH(QStringList, counts);
+        ScratchDir dir;
+        ScratchDir::write(kList, "\"a\",1\r\n\"b\",2\r\n");
+        ScratchDir::write("a.txt", kA);
+        ScratchDir::write("b.txt", history(counts));
+        Run run;
+        QVERIFY(run.openSettings());
+        QCOMPARE(run.shownHistory(), QStringList {"1 _ 12月31日 _ 07時05分09秒 _ 6"});
+        QCOMPARE(Text(run.text("lblGoukei")), "合計回数 ： 6");
+        auto *combo = run.find<QComboBox>("cboKoumoku");
+        combo->setCurrentIndex(1);
+        Q_EMIT combo->activated(1);
+        QStringList lines;
+        for (const QString &count : counts)
+            lines << QString("%1 _ 12月31日 _ 07時05分09秒 _ %2").arg(lines.size() + 1).arg(count);
+        QCOMPARE(run.shownHistory(), lines);
+        QTEST(run.text("lblGoukei"), "total");
+        QCOMPARE(run.fs.boxes, QList<Box>());
+    }
+
+    void registering_data()
+    {
+        QTest::addColumn<Registering>("registering");
+        const Box outOfChars = refused(
+            "項目名エラー", "項目名に使えない文字（\\ / : * ? \" < > |）が含まれています。");
+        const Box cancelled = refused("キャンセル", "新規追加をキャンセルします");
+        QTest::newRow("a new item with an empty history") << Registering {
+            .answers = {"n", "5"},
+            .boxes = {done("新規登録終了", "n の設定を新規登録しました")},
+            .list = "\"a\",1\r\n\"n\",5\r\n",
+            .created = {"n.txt"}};
+        QTest::newRow("a target typed with leading blanks") << Registering {
+            .answers = {"n", "  3"},
+            .boxes = {done("新規登録終了", "n の設定を新規登録しました")},
+            .list = "\"a\",1\r\n\"n\",3\r\n",
+            .created = {"n.txt"}};
+        QTest::newRow("a target below 1 or above 32767 is asked again") << Registering {
+            .answers = {"n", "0", "0.5", "-5", "32768", "1234.5"},
+            .boxes = {refused("下限値制限", "必ず１以上を入力して下さい"),
+                      refused("下限値制限", "必ず１以上を入力して下さい"),
+                      refused("下限値制限", "必ず１以上を入力して下さい"),
+                      refused("上限値制限", "指示数は32767以下で入力して下さい"),
+                      done("新規登録終了", "n の設定を新規登録しました")},
+            .list = "\"a\",1\r\n\"n\",1234.5\r\n",
+            .created = {"n.txt"}};
+        QTest::newRow("a name that already has a history keeps it") << Registering {
+            .answers = {"a", "2"},
+            .boxes = {done("新規登録終了", "a の設定を新規登録しました")},
+            .list = "\"a\",1\r\n\"a\",2\r\n"};
+        QTest::newRow("a cancelled name adds nothing")
+            << Registering {.boxes = {cancelled}, .list = "\"a\",1\r\n"};
+        QTest::newRow("a cancelled target adds nothing")
+            << Registering {.answers = {"n"}, .boxes = {cancelled}, .list = "\"a\",1\r\n"};
+        for (const char *name : {"a\\b", "a/b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b"})
+            QTest::addRow("the name %s is refused", name)
+                << Registering {.answers = {name, "1"}, .boxes = {outOfChars}, .list = "\"a\",1\r\n"};
+        QTest::newRow("a name with a control character is refused") << Registering {
+            .answers = {"a\u0085", "1"},
+            .boxes = {refused("項目名エラー", "項目名に制御文字は使えません。")},
+            .list = "\"a\",1\r\n"};
+        QTest::newRow("the name .. is refused") << Registering {
+            .answers = {"..", "1"},
+            .boxes = {refused("項目名エラー", "項目名に . や .. は使えません。")},
+            .list = "\"a\",1\r\n"};
+        QTest::newRow("the name 項目一覧 is refused") << Registering {
+            .answers = {"項目一覧", "1"},
+            .boxes = {refused("項目名エラー", "項目名「項目一覧」は使えません。")},
+            .list = "\"a\",1\r\n"};
+        QTest::newRow("a name of 252 bytes is refused") << Registering {
+            .answers = {QString(252, u'x'), "1"},
+            .boxes = {refused("項目名エラー", "項目名が長すぎます。")},
+            .list = "\"a\",1\r\n"};
+        QTest::newRow("a name of 251 bytes, 255 with .txt, is taken") << Registering {
+            .answers = {QString(251, u'x'), "1"},
+            .boxes = {done("新規登録終了", QString(251, u'x') + " の設定を新規登録しました")},
+            .list = "\"a\",1\r\n\"" + QByteArray(251, 'x') + "\",1\r\n",
+            .created = {QString(251, u'x') + ".txt"}};
+    }
+    void registering()
+    {
+        QFETCH(Registering, registering);
+        ScratchDir dir;
+        ScratchDir::write(kList, "\"a\",1\r\n");
+        ScratchDir::write("a.txt", kA);
+        Run run;
+        QVERIFY(run.openSettings());
+        run.fs.inputAnswers.append(registering.answers);
+        run.click("cmdNew");
+        Files after {{kList, registering.list}, {"a.txt", kA}};
+        for (const QString &name : registering.created)
+            after[name] = "";
+        QCOMPARE(run.fs.boxes, registering.boxes);
+        QCOMPARE(run.files(), after);
+    }
+
+    void theTwentiethItemIsTheLast()
     {
         ScratchDir dir;
-        ScratchDir::write(kList, listBytes({{"a", 9}}));
-        QVERIFY(ZRVM::LoadItemList().ok());
-        FakeServices fs;
-        frmSettei w(fs.services);
-        w.Form_Load();
-        w.findChild<QListWidget *>("lstKoumoku")->setCurrentRow(0);
-        fs.okAnswers << false << false;
-        w.findChild<QAbstractButton *>("cmdClear")->click();
-        w.findChild<QAbstractButton *>("cmdDel")->click();
-        const Box clear {.title = "クリア確認",
-                         .text = "aのカウント数と履歴データをクリアします。よろしいですか？",
-                         .icon = MessageIcon::Warning,
-                         .buttons = MessageButtons::OkCancel,
-                         .defaultButton = DefaultButton::Cancel};
-        Box del = clear;
-        del.text = "aを削除します。よろしいですか？";
-        QCOMPARE(fs.boxes, QList({clear, del}));
+        ScratchDir::write(kList, QByteArray("\"a\",1\r\n").repeated(19));
+        Run run;
+        QVERIFY(run.openSettings());
+        run.fs.inputAnswers << "n" << "5" << "o" << "5";
+        run.click("cmdNew");
+        run.click("cmdNew");
+        QCOMPARE(run.fs.boxes.last(),
+                 refused("項目数上限制約", "登録できる項目数は２０項目までです。"));
+        QCOMPARE(run.fs.prompts.size(), 2); // none for the twenty-first
+        QCOMPARE(ScratchDir::read(kList), QByteArray("\"a\",1\r\n").repeated(19) + "\"n\",5\r\n");
+    }
+
+    void saving_data()
+    {
+        QTest::addColumn<Saving>("saving");
+        const Box saved = done("設定更新終了", "a の設定を更新しました");
+        QTest::newRow("2.5 is made 2, half to even")
+            << Saving {.target = "2.5", .box = saved, .list = "\"a\",2\r\n\"b\",2\r\n"};
+        QTest::newRow("3.5 is made 4, half to even")
+            << Saving {.target = "3.5", .box = saved, .list = "\"a\",4\r\n\"b\",2\r\n"};
+        QTest::newRow("four digits and a fraction")
+            << Saving {.target = "1234.5", .box = saved, .list = "\"a\",1234\r\n\"b\",2\r\n"};
+        QTest::newRow("a target of 0 is saved")
+            << Saving {.target = "0", .box = saved, .list = "\"a\",0\r\n\"b\",2\r\n"};
+        QTest::newRow("a target of -1 is saved")
+            << Saving {.target = "-1", .box = saved, .list = "\"a\",-1\r\n\"b\",2\r\n"};
+        QTest::newRow("an empty target saves 0")
+            << Saving {.target = "", .box = saved, .list = "\"a\",0\r\n\"b\",2\r\n"};
+        QTest::newRow("2,5 is 2: a comma ends the number")
+            << Saving {.target = "2,5", .box = saved, .list = "\"a\",2\r\n\"b\",2\r\n"};
+        QTest::newRow("a target out of range is refused") << Saving {
+            .target = "32767.5",
+            .box = refused("範囲外", "指示数は-32768から32767までの数で入力して下さい"),
+            .list = "\"a\",9\r\n\"b\",2\r\n"};
+        QTest::newRow("a new name is saved and named in the box") << Saving {
+            .name = "c",
+            .target = "9",
+            .box = done("設定更新終了", "c の設定を更新しました"),
+            .list = "\"c\",9\r\n\"b\",2\r\n"};
+        QTest::newRow("a new name that is no file name is refused") << Saving {
+            .name = "c|d",
+            .target = "9",
+            .box = refused("項目名エラー",
+                           "項目名に使えない文字（\\ / : * ? \" < > |）が含まれています。"),
+            .list = "\"a\",9\r\n\"b\",2\r\n"};
+    }
+    // The item list box keeps the names it showed: it is rebuilt only by 削除 and a new start.
+    void saving()
+    {
+        QFETCH(Saving, saving);
+        ScratchDir dir;
+        ScratchDir::write(kList, "\"a\",9\r\n\"b\",2\r\n");
+        Run run;
+        QVERIFY(run.openSettings());
+        run.pick(0);
+        run.type("txtKoumoku", saving.name);
+        run.type("txtKaisu", saving.target);
+        run.click("cmdHozon");
+        QCOMPARE(run.fs.boxes, QList({saving.box}));
+        QCOMPARE(run.files(), Files({{kList, saving.list}}));
+        QCOMPARE(run.items(), QStringList({"a", "b"}));
+    }
+
+    void removing_data()
+    {
+        QTest::addColumn<Removing>("removing");
+        const Box clearA = question("aのカウント数と履歴データをクリアします。よろしいですか？");
+        const Box clearedA = done("クリア終了", "a のカウント数と履歴データをクリアしました");
+        const Box deleteA = question("aを削除します。よろしいですか？");
+        const Box deleted = done("削除終了", "削除しました");
+        QTest::newRow("クリア empties the history on view") << Removing {
+            .button = "cmdClear",
+            .boxes = {clearA, clearedA},
+            .after = {{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", ""}, {"b.txt", kB}},
+            .total = "0"};
+        QTest::newRow("クリア after the name box was edited empties the item picked") << Removing {
+            .button = "cmdClear",
+            .typed = "b",
+            .boxes = {clearA, clearedA},
+            .after = {{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", ""}, {"b.txt", kB}},
+            .total = "0"};
+        QTest::newRow("Cancel at クリア keeps all") << Removing {
+            .button = "cmdClear",
+            .cancel = true,
+            .boxes = {clearA},
+            .after = {{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", kA}, {"b.txt", kB}},
+            .total = "合計回数 ： 6"};
+        QTest::newRow("削除 removes the item and its history") << Removing {
+            .button = "cmdDel",
+            .boxes = {deleteA, deleted},
+            .after = {{kList, "\"b\",2\r\n"}, {"b.txt", kB}},
+            .total = "合計回数 ： 7"};
+        QTest::newRow("削除 after the name box was edited deletes the item picked") << Removing {
+            .button = "cmdDel",
+            .typed = "b",
+            .boxes = {deleteA, deleted},
+            .after = {{kList, "\"b\",2\r\n"}, {"b.txt", kB}},
+            .total = "合計回数 ： 7"};
+        QTest::newRow("Cancel at 削除 keeps all") << Removing {
+            .button = "cmdDel",
+            .cancel = true,
+            .boxes = {deleteA},
+            .after = {{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", kA}, {"b.txt", kB}},
+            .total = "合計回数 ： 6"};
+        QTest::newRow("削除 keeps a history another item shares") << Removing {
+            .list = "\"a\",1\r\n\"a\",2\r\n",
+            .button = "cmdDel",
+            .boxes = {deleteA, deleted},
+            .after = {{kList, "\"a\",2\r\n"}, {"a.txt", kA}, {"b.txt", kB}},
+            .total = "合計回数 ： 6"};
+        QTest::newRow("削除 of one of two names that differ in case keeps their history")
+            << Removing {.list = "\"A\",1\r\n\"a\",2\r\n",
+                         .button = "cmdDel",
+                         .boxes = {question("Aを削除します。よろしいですか？"), deleted},
+                         .after = {{kList, "\"a\",2\r\n"}, {"a.txt", kA}, {"b.txt", kB}},
+                         .total = "合計回数 ： 6"};
+    }
+    void removing()
+    {
+        QFETCH(Removing, removing);
+        ScratchDir dir;
+        ScratchDir::write(kList, removing.list);
+        ScratchDir::write("a.txt", kA);
+        ScratchDir::write("b.txt", kB);
+        Run run;
+        QVERIFY(run.openSettings());
+        run.pick(0);
+        if (!removing.typed.isEmpty())
+            run.type("txtKoumoku", removing.typed);
+        run.fs.okAnswers << !removing.cancel;
+        run.click(removing.button);
+        QCOMPARE(run.fs.boxes, removing.boxes);
+        QCOMPARE(run.files(), removing.after);
+        QCOMPARE(Text(run.text("lblGoukei")), removing.total);
+    }
+
+    void chains_data()
+    {
+        QTest::addColumn<Chain>("chain");
+        QTest::newRow("保存, then 保存 again")
+            << Chain {.buttons = {"cmdHozon", "cmdHozon"},
+                      .titles = {"設定更新終了", "設定更新終了"},
+                      .list = "\"a\",7\r\n\"b\",2\r\n\"c\",3\r\n"};
+        QTest::newRow("保存, then クリア")
+            << Chain {.buttons = {"cmdHozon", "cmdClear"},
+                      .titles = {"設定更新終了", "クリア確認", "クリア終了"},
+                      .list = "\"a\",7\r\n\"b\",2\r\n\"c\",3\r\n"};
+        QTest::newRow("保存, then 削除")
+            << Chain {.buttons = {"cmdHozon", "cmdDel"},
+                      .titles = {"設定更新終了", "クリア確認", "削除終了"},
+                      .list = "\"b\",2\r\n\"c\",3\r\n"};
+        QTest::newRow("削除, then 保存 of the next first item")
+            << Chain {.buttons = {"cmdDel", "cmdHozon"},
+                      .titles = {"クリア確認", "削除終了", "設定更新終了"},
+                      .list = "\"b\",7\r\n\"c\",3\r\n"};
+        QTest::newRow("削除 twice, then 保存")
+            << Chain {.buttons = {"cmdDel", "cmdDel", "cmdHozon"},
+                      .titles = {"クリア確認", "削除終了", "クリア確認", "削除終了", "設定更新終了"},
+                      .list = "\"c\",7\r\n"};
+        QTest::newRow("登録, then 保存, then クリア")
+            << Chain {.buttons = {"cmdNew", "cmdHozon", "cmdClear"},
+                      .titles = {"新規登録終了", "設定更新終了", "クリア確認", "クリア終了"},
+                      .list = "\"a\",7\r\n\"b\",2\r\n\"c\",3\r\n\"n\",4\r\n"};
+    }
+    // No command is refused because the one before it wrote the list.
+    void chains()
+    {
+        QFETCH(Chain, chain);
+        ScratchDir dir;
+        ScratchDir::write(kList, "\"a\",1\r\n\"b\",2\r\n\"c\",3\r\n");
+        Run run;
+        QVERIFY(run.openSettings());
+        run.fs.inputAnswers << "n" << "4";
+        for (const QString &button : chain.buttons) {
+            run.pick(0);
+            run.type("txtKaisu", "7");
+            run.click(button.toLatin1());
+        }
+        QCOMPARE(run.fs.titles(), chain.titles);
+        for (const Box &box : run.fs.boxes)
+            QVERIFY2(!box.text.contains("ほかで変更"), toString(box));
+        QCOMPARE(ScratchDir::read(kList), chain.list);
+    }
+
+    // 保存, クリア and 削除 ask for an item first, and touch nothing.
+    void nothingPickedAsksFirst()
+    {
+        ScratchDir dir;
+        ScratchDir::write(kList, "\"a\",9\r\n");
+        ScratchDir::write("a.txt", kA);
+        Run run;
+        QVERIFY(run.openSettings());
+        run.type("txtKoumoku", "a");
+        for (const char *button : {"cmdHozon", "cmdClear", "cmdDel"})
+            run.click(button);
+        const Box first = done("項目未選定", "先に項目を選んで下さい");
+        QCOMPARE(run.fs.boxes, QList({first, first, first}));
+        QCOMPARE(run.files(), Files({{kList, "\"a\",9\r\n"}, {"a.txt", kA}}));
+    }
+
+    // The list turns into a folder: 保存, クリア and 削除 each tell of the failed write, and the
+    // window goes on showing the list as it was.
+    void failedWritesKeepListTableAndFiles()
+    {
+        ScratchDir dir;
+        ScratchDir::write(kList, "\"a\",1\r\n\"b\",2\r\n");
+        ScratchDir::write("a.txt", kA);
+        Run run;
+        QVERIFY(run.openSettings());
+        run.pick(0);
+        QVERIFY(QFile::remove(kList) && QDir().mkdir(kList));
+        run.click("cmdClear");
+        run.click("cmdDel");
+        run.type("txtKoumoku", "z");
+        run.click("cmdHozon");
+        QVERIFY(QDir().rmdir(kList));
+        ScratchDir::write(kList, "\"a\",1\r\n\"b\",2\r\n");
+        QCOMPARE(run.fs.titles(), Texts({"クリア確認", "書き込みエラー", "クリア確認",
+                                         "書き込みエラー", "書き込みエラー"}));
+        QCOMPARE(run.fs.boxes.last().text,
+                 kList + " に書き込めませんでした。\n通常のファイルではありません"
+                         "（パイプ、デバイスまたはフォルダ）。");
+        QCOMPARE(run.files(), Files({{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", kA}}));
+        QCOMPARE(run.items(), QStringList({"a", "b"}));
+        run.pick(1);
+        run.pick(0); // the table still holds a with its old target
+        QCOMPARE(run.text("txtKoumoku") + ' ' + run.text("txtKaisu"), "a 1");
+    }
+
+    // Only a choice from the combo box's list shows another history, not a name typed into it.
+    void aNameTypedIntoTheComboBoxPicksNothing()
+    {
+        ScratchDir dir;
+        ScratchDir::write(kList, "\"a\",1\r\n\"b\",2\r\n");
+        ScratchDir::write("b.txt", kB);
+        Run run;
+        QVERIFY(run.openSettings());
+        run.settings.show();
+        QVERIFY(QTest::qWaitForWindowActive(&run.settings));
+        auto *combo = run.find<QComboBox>("cboKoumoku");
+        combo->setFocus(Qt::TabFocusReason);
+        combo->clearEditText();
+        QTest::keyClicks(combo, "b\r");
+        QCOMPARE(run.shownHistory(), QStringList());
+        QCOMPARE(run.items(), QStringList({"a", "b"}));
+    }
+
+    // Keypad Enter presses a picture button as Return does.
+    void keypadEnterPressesAButton()
+    {
+        ScratchDir dir;
+        ScratchDir::write(kList, "\"a\",1\r\n");
+        Run run;
+        QVERIFY(run.openSettings());
+        run.settings.show();
+        QVERIFY(QTest::qWaitForWindowActive(&run.settings));
+        QTest::keyClick(run.find("cmdNew"), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(run.fs.prompts.value(0), Prompt({"項目名入力", "項目名は何ですか？"}));
+    }
+
+    void fixedAccessibleNames()
+    {
+        Run run;
+        QStringList names;
+        for (const char *control :
+             {"Image1", "cboKoumoku", "lstRireki", "txtKoumoku", "txtKaisu", "lstKoumoku"})
+            names << accessibleName(run.find(control)).value;
+        QCOMPARE(texts(names), Texts({"Zorvex", "実績履歴の項目", "実績履歴", "項目名", "指示数",
+                                      "登録項目"}));
     }
 };
 
