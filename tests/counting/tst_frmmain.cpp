@@ -1,13 +1,29 @@
-#include "fakes.h"
-#include "frmmain.h"
 #include "history.h"
-#include "scratchdir.h"
 #include "uistyle.h"
+#include "windows.h"
 
-#include <QLabel>
+#include <QScrollBar>
 #include <QTest>
+#include <clocale>
 
-Q_DECLARE_METATYPE(Item)
+using Histories = QMap<QString, QStringList>; // item name: the counts of its records
+
+// One round: the list, the first draw, the counts typed over the box (each followed by Enter).
+struct Round
+{
+    QList<Item> list = {};
+    float draw = 0.0f;
+    QStringList counts = {};
+    QString folderInstead = {}; // a file turned into a folder once the window is loaded
+    QList<Box> boxes = {};
+    QList<int> colours = {}; // of the plan's labels shown, among the sixteen
+    int points = 65; // the size of the current item's name
+    QString count = {}; // in the box afterwards
+    QString button = "次へ";
+    Histories records = {};
+    bool settings = false; // handed over to the settings window
+};
+Q_DECLARE_METATYPE(Round)
 
 // Its place among the program's sixteen colours.
 static int colourIndex(const QColor &colour)
@@ -18,10 +34,22 @@ static int colourIndex(const QColor &colour)
     return -1;
 }
 
+static const Box kAskZero {.title = "確認",
+                           .text = "回数ゼロで次へ進もうとしていますがよろしいいですか？",
+                           .buttons = MessageButtons::OkCancel};
+
 class TestFrmMain : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // A German desktop writes 2,5 and 1.234,5: none of that may reach a history.
+    void initTestCase()
+    {
+        qputenv("LC_ALL", "de_DE.UTF-8");
+        std::setlocale(LC_ALL, "de_DE.UTF-8");
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    }
+
     // First of all: the flash colour index lives for the whole run of this program.
     void flashColoursStepAcrossRounds()
     {
@@ -40,57 +68,104 @@ private Q_SLOTS:
         QCOMPARE(seen, QList({0, 1, 2, 3, 5, 6, 9, 10, 12, 13, 14, 15, 1, 2, 3, 4}));
     }
 
-    // Each count is typed over the one shown, then Enter; the first 確認 is cancelled. During
-    // every flash the user clicks Next and ✂, presses Enter and closes the window: none of it
-    // may count. "folder" takes the place of that file after the load.
     void round_data()
     {
-        QTest::addColumn<QList<Item>>("list");
-        QTest::addColumn<float>("draw");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QStringList>("counts");
-        QTest::addColumn<QStringList>("boxes");
-        QTest::addColumn<QList<int>>("colours"); // of the plan's labels shown
-        QTest::addColumn<int>("points"); // of the current item's name
-        QTest::addColumn<QString>("count");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QStringList>("records");
-        QTest::addColumn<bool>("settings"); // handed over to the settings window
+        QTest::addColumn<Round>("round");
         QList<Item> twentyFive;
-        QStringList twenty;
+        Histories ones;
         for (int i = 1; i <= 25; ++i)
             twentyFive << Item {QString("i%1").arg(i), 5};
         for (int i = 1; i <= 20; ++i)
-            twenty << QString("i%1=1").arg(i);
+            ones[QString("i%1").arg(i)] = {"1"};
         const QList<Item> ab {{"a", 5}, {"b", 5}};
-        // clang-format off
-        QTest::newRow("no items: 項目無し, the settings, never shown") << QList<Item> {} << 0.0f << "" << QStringList {} << QStringList {"項目無し"} << QList<int> {} << 22 << "0" << "次へ" << QStringList {} << true;
-        QTest::newRow("five characters, 終了, target 1 suggests 1") << QList<Item> {{"abcde", 1}} << 0.99999994f << "" << QStringList {} << QStringList {} << QList {12} << 65 << "1" << "終了" << QStringList {} << false;
-        QTest::newRow("six characters, floor(30000 × 0.5 + 1), 次へ") << QList<Item> {{"abcdef", 30000}, {"b", 5}, {"c", 5}} << 0.5f << "" << QStringList {} << QStringList {} << QList {12, 15, 15} << 48 << "15001" << "次へ" << QStringList {} << false;
-        QTest::newRow("nineteen characters") << QList<Item> {{"abcdefghijklmnopqrs", 5}} << 0.0f << "" << QStringList {} << QStringList {} << QList {12} << 16 << "1" << "終了" << QStringList {} << false;
-        QTest::newRow("a count below 1 asks first, Cancel keeps it") << ab << 0.0f << "" << QStringList {"0"} << QStringList {"確認"} << QList {12, 15} << 65 << "0" << "次へ" << QStringList {} << false;
-        QTest::newRow("counts are recorded as typed, 終わり") << QList<Item> {{"a", 5}, {"b", 5}, {"c", 5}, {"d", 5}} << 0.0f << "" << QStringList {"12abc", "1.5", "2"} << QStringList {} << QList {15, 15, 15, 12} << 65 << "1" << "終わり" << QStringList {"a=12", "b=1.5", "c=2"} << false;
-        QTest::newRow("a record for each item of a round of twenty") << twentyFive << 0.0f << "" << QStringList(20, "1") << QStringList {} << (QList<int>(19, 15) << 12) << 65 << "" << "終わり" << twenty << true;
-        QTest::newRow("a failed history write keeps item and count") << ab << 0.0f << "a.txt" << QStringList {"7"} << QStringList {"書き込みエラー"} << QList {12, 15} << 65 << "7" << "次へ" << QStringList {} << false;
-        QTest::newRow("the history first, a failed list save goes on") << ab << 0.0f << kList << QStringList {"7"} << QStringList {"書き込みエラー"} << QList {15, 12} << 65 << "1" << "終わり" << QStringList {"a=7"} << false;
-        // clang-format on
+        QTest::newRow("no items: 項目無し, then the settings window, never shown") << Round {
+            .boxes
+            = {{.title = "項目無し", .text = "項目登録ボタンを押して項目を設定してください"}},
+            .points = 22,
+            .count = "0",
+            .settings = true};
+        QTest::newRow("five characters, a single item's 終了, target 1 suggests 1")
+            << Round {.list = {{"abcde", 1}},
+                      .draw = 0.99999994f,
+                      .colours = {12},
+                      .count = "1",
+                      .button = "終了"};
+        QTest::newRow("six characters, floor(30000 × 0.5 + 1)")
+            << Round {.list = {{"abcdef", 30000}, {"b", 5}, {"c", 5}},
+                      .draw = 0.5f,
+                      .colours = {12, 15, 15},
+                      .points = 48,
+                      .count = "15001"};
+        QTest::newRow("nineteen characters") << Round {.list = {{"abcdefghijklmnopqrs", 5}},
+                                                       .colours = {12},
+                                                       .points = 16,
+                                                       .count = "1",
+                                                       .button = "終了"};
+        QTest::newRow("0 asks first, Cancel keeps it") << Round {
+            .list = ab, .counts = {"0"}, .boxes = {kAskZero}, .colours = {12, 15}, .count = "0"};
+        QTest::newRow("0.5 asks first, Cancel keeps it") << Round {.list = ab,
+                                                                   .counts = {"0.5"},
+                                                                   .boxes = {kAskZero},
+                                                                   .colours = {12, 15},
+                                                                   .count = "0.5"};
+        QTest::newRow("counts are recorded as typed, 終わり on the last item")
+            << Round {.list = {{"a", 5}, {"b", 5}, {"c", 5}, {"d", 5}},
+                      .counts = {"12abc", "1.5", "2"},
+                      .colours = {15, 15, 15, 12},
+                      .count = "1",
+                      .button = "終わり",
+                      .records = {{"a", {"12"}}, {"b", {"1.5"}}, {"c", {"2"}}}};
+        QTest::newRow("four digits and a fraction, and 2,5 read up to its comma")
+            << Round {.list = {{"a", 5}, {"b", 5}, {"c", 5}},
+                      .counts = {"1234.5", "2,5"},
+                      .colours = {15, 15, 12},
+                      .count = "1",
+                      .button = "終わり",
+                      .records = {{"a", {"1234.5"}}, {"b", {"2"}}}};
+        QTest::newRow("a record for each item of a round of twenty")
+            << Round {.list = twentyFive,
+                      .counts = QStringList(20, "1"),
+                      .colours = QList<int>(19, 15) << 12,
+                      .button = "終わり",
+                      .records = ones,
+                      .settings = true};
+        QTest::newRow("a failed history write keeps item and count") << Round {
+            .list = ab,
+            .counts = {"7"},
+            .folderInstead = "a.txt",
+            .boxes = {{.title = "書き込みエラー",
+                       .text = "a.txt に書き込めませんでした。\n通常のファイルではありません"
+                               "（パイプ、デバイスまたはフォルダ）。"}},
+            .colours = {12, 15},
+            .count = "7"};
+        QTest::newRow("the history first, a failed list save goes on")
+            << Round {.list = ab,
+                      .counts = {"7"},
+                      .folderInstead = kList,
+                      .boxes = {{.title = "書き込みエラー",
+                                 .text = kList
+                                     + " に書き込めませんでした。\n通常のファイルではありません"
+                                       "（パイプ、デバイスまたはフォルダ）。"}},
+                      .colours = {15, 12},
+                      .count = "1",
+                      .button = "終わり",
+                      .records = {{"a", {"7"}}}};
     }
+    // The first 確認 is cancelled. During every flash the user clicks Next and ✂, presses Enter
+    // and closes the window: none of it may count.
     void round()
     {
-        QFETCH(QList<Item>, list);
-        QFETCH(float, draw);
-        QFETCH(QString, folder);
-        QFETCH(QStringList, counts);
+        QFETCH(Round, round);
         ScratchDir dir;
         FakeServices fs;
-        ScratchDir::write(kList, listBytes(list));
-        fs.fractions.enqueue(draw);
+        ScratchDir::write(kList, listBytes(round.list));
+        fs.fractions.enqueue(round.draw);
         fs.okAnswers.enqueue(false);
         frmMain w(fs.services);
         w.Form_Load();
-        if (!folder.isEmpty()) {
-            QFile::remove(folder); // where there is one
-            QVERIFY(QDir().mkdir(folder));
+        if (!round.folderInstead.isEmpty()) {
+            QFile::remove(round.folderInstead); // where there is one
+            QVERIFY(QDir().mkdir(round.folderInstead));
         }
         auto *kaisu = w.findChild<QWidget *>("txtKaisu");
         fs.duringDispatch = [&] {
@@ -99,16 +174,15 @@ private Q_SLOTS:
             QTest::mouseClick(w.findChild<QWidget *>("cmdCut"), Qt::LeftButton);
             w.close();
         };
-        for (const QString &count : counts) {
+        for (const QString &count : round.counts) {
             kaisu->setProperty("text", QString());
             QTest::keyClicks(kaisu, count + '\r');
         }
-        QStringList records;
-        QList<int> colours;
-        for (const Item &item : list)
+        Histories records;
+        for (const Item &item : round.list)
             for (const History::Record &record : History::read(item.name).records)
-                records << item.name + '=' + record.count;
-        QList<int> red, marked; // a screen reader hears the mark that the colour shows
+                records[item.name] << record.count;
+        QList<int> colours, red, marked; // a screen reader hears the mark that the colour shows
         for (int i = 1; i <= 20; ++i) {
             auto *label = w.findChild<QLabel *>(QString("lblSnd(%1)").arg(i));
             if (label->isVisible())
@@ -118,15 +192,70 @@ private Q_SLOTS:
             if (label->accessibleDescription() == "実施中")
                 marked << i;
         }
-        QFETCH(QStringList, boxes);
-        QCOMPARE(fs.titles(), texts(boxes));
-        QTEST(colours, "colours");
+        QCOMPARE(fs.boxes, round.boxes);
+        QCOMPARE(colours, round.colours);
         QCOMPARE(marked, red);
-        QTEST(w.findChild<QWidget *>("lblKoumoku")->font().pointSize(), "points");
-        QTEST(kaisu->property("text").toString(), "count");
-        QTEST(w.findChild<QWidget *>("cmdNext")->property("text").toString(), "button");
-        QTEST(records, "records");
-        QTEST(fs.windowsShown == QList {AppWindow::Settings}, "settings");
+        QCOMPARE(w.findChild<QWidget *>("lblKoumoku")->font().pointSize(), round.points);
+        QCOMPARE(kaisu->property("text").toString(), round.count);
+        QCOMPARE(Text(w.findChild<QWidget *>("cmdNext")->property("text").toString()),
+                 Text(round.button));
+        QCOMPARE(records, round.records);
+        QCOMPARE(fs.windowsShown == QList {AppWindow::Settings}, round.settings);
+    }
+
+    // After the flash the window has its button face again, before the next item's set.
+    void theBackgroundComesBackAfterTheFlash()
+    {
+        ScratchDir dir;
+        ScratchDir::write(kList, "\"a\",5\r\n\"b\",5\r\n");
+        FakeServices fs;
+        frmMain w(fs.services);
+        w.Form_Load();
+        const QColor face = w.grab().toImage().pixelColor(200, 360);
+        QTest::keyClick(w.findChild<QWidget *>("txtKaisu"), Qt::Key_Return);
+        QCOMPARE(fs.waits.size(), 1); // the flash came
+        QCOMPARE(w.grab().toImage().pixelColor(200, 360), face);
+    }
+
+    void keypadEnterRecordsTheCount()
+    {
+        ScratchDir dir;
+        ScratchDir::write(kList, "\"a\",5\r\n\"b\",5\r\n");
+        FakeServices fs;
+        frmMain w(fs.services);
+        w.Form_Load();
+        auto *kaisu = w.findChild<QLineEdit *>("txtKaisu");
+        kaisu->setText("3");
+        QTest::keyClick(kaisu, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(ScratchDir::read("a.txt"), history({"3"}));
+    }
+
+    // The bar stops at 0 and at 1000, and the box shows where it stopped.
+    void theScrollBarStopsAtBothEnds()
+    {
+        ScratchDir dir;
+        ScratchDir::write(kList, "\"a\",1\r\n");
+        FakeServices fs;
+        frmMain w(fs.services);
+        w.Form_Load();
+        auto *bar = w.findChild<QScrollBar *>("hsbKaisu");
+        auto *kaisu = w.findChild<QLineEdit *>("txtKaisu");
+        QStringList seen;
+        for (Qt::Key key : {Qt::Key_Left, Qt::Key_Left, Qt::Key_End, Qt::Key_Right, Qt::Key_Home}) {
+            QTest::keyClick(bar, key);
+            seen << kaisu->text();
+        }
+        QCOMPARE(seen, QStringList({"0", "0", "1000", "1000", "0"}));
+    }
+
+    void fixedAccessibleNames()
+    {
+        FakeServices fs;
+        frmMain w(fs.services);
+        Texts names;
+        for (const char *control : {"txtKaisu", "hsbKaisu", "cmdCut"})
+            names << accessibleName(w.findChild<QWidget *>(control));
+        QCOMPARE(names, Texts({"回数", "回数の調整", "中断"}));
     }
 };
 

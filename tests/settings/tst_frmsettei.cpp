@@ -115,52 +115,52 @@ private Q_SLOTS:
         const Box outOfChars = refused(
             "項目名エラー", "項目名に使えない文字（\\ / : * ? \" < > |）が含まれています。");
         const Box cancelled = refused("キャンセル", "新規追加をキャンセルします");
-        QTest::newRow("a new item with an empty history") << Registering {
-            .answers = {"n", "5"},
-            .boxes = {done("新規登録終了", "n の設定を新規登録しました")},
-            .list = "\"a\",1\r\n\"n\",5\r\n",
-            .created = {"n.txt"}};
-        QTest::newRow("a target typed with leading blanks") << Registering {
-            .answers = {"n", "  3"},
-            .boxes = {done("新規登録終了", "n の設定を新規登録しました")},
-            .list = "\"a\",1\r\n\"n\",3\r\n",
-            .created = {"n.txt"}};
-        QTest::newRow("a target below 1 or above 32767 is asked again") << Registering {
-            .answers = {"n", "0", "0.5", "-5", "32768", "1234.5"},
-            .boxes = {refused("下限値制限", "必ず１以上を入力して下さい"),
-                      refused("下限値制限", "必ず１以上を入力して下さい"),
-                      refused("下限値制限", "必ず１以上を入力して下さい"),
-                      refused("上限値制限", "指示数は32767以下で入力して下さい"),
-                      done("新規登録終了", "n の設定を新規登録しました")},
-            .list = "\"a\",1\r\n\"n\",1234.5\r\n",
-            .created = {"n.txt"}};
-        QTest::newRow("a name that already has a history keeps it") << Registering {
-            .answers = {"a", "2"},
-            .boxes = {done("新規登録終了", "a の設定を新規登録しました")},
-            .list = "\"a\",1\r\n\"a\",2\r\n"};
+        QTest::newRow("a new item with an empty history")
+            << Registering {.answers = {"n", "5"},
+                            .boxes = {done("新規登録終了", "n の設定を新規登録しました")},
+                            .list = "\"a\",1\r\n\"n\",5\r\n",
+                            .created = {"n.txt"}};
+        QTest::newRow("a target typed with leading blanks")
+            << Registering {.answers = {"n", "  3"},
+                            .boxes = {done("新規登録終了", "n の設定を新規登録しました")},
+                            .list = "\"a\",1\r\n\"n\",3\r\n",
+                            .created = {"n.txt"}};
+        QTest::newRow("a target below 1 or above 32767 is asked again")
+            << Registering {.answers = {"n", "0", "0.5", "-5", "32768", "1234.5"},
+                            .boxes = {refused("下限値制限", "必ず１以上を入力して下さい"),
+                                      refused("下限値制限", "必ず１以上を入力して下さい"),
+                                      refused("下限値制限", "必ず１以上を入力して下さい"),
+                                      refused("上限値制限", "指示数は32767以下で入力して下さい"),
+                                      done("新規登録終了", "n の設定を新規登録しました")},
+                            .list = "\"a\",1\r\n\"n\",1234.5\r\n",
+                            .created = {"n.txt"}};
+        QTest::newRow("a name that already has a history keeps it")
+            << Registering {.answers = {"a", "2"},
+                            .boxes = {done("新規登録終了", "a の設定を新規登録しました")},
+                            .list = "\"a\",1\r\n\"a\",2\r\n"};
         QTest::newRow("a cancelled name adds nothing")
             << Registering {.boxes = {cancelled}, .list = "\"a\",1\r\n"};
         QTest::newRow("a cancelled target adds nothing")
             << Registering {.answers = {"n"}, .boxes = {cancelled}, .list = "\"a\",1\r\n"};
         for (const char *name : {"a\\b", "a/b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b"})
-            QTest::addRow("the name %s is refused", name)
-                << Registering {.answers = {name, "1"}, .boxes = {outOfChars}, .list = "\"a\",1\r\n"};
-        QTest::newRow("a name with a control character is refused") << Registering {
-            .answers = {"a\u0085", "1"},
-            .boxes = {refused("項目名エラー", "項目名に制御文字は使えません。")},
-            .list = "\"a\",1\r\n"};
-        QTest::newRow("the name .. is refused") << Registering {
-            .answers = {"..", "1"},
-            .boxes = {refused("項目名エラー", "項目名に . や .. は使えません。")},
-            .list = "\"a\",1\r\n"};
-        QTest::newRow("the name 項目一覧 is refused") << Registering {
-            .answers = {"項目一覧", "1"},
-            .boxes = {refused("項目名エラー", "項目名「項目一覧」は使えません。")},
-            .list = "\"a\",1\r\n"};
-        QTest::newRow("a name of 252 bytes is refused") << Registering {
-            .answers = {QString(252, u'x'), "1"},
-            .boxes = {refused("項目名エラー", "項目名が長すぎます。")},
-            .list = "\"a\",1\r\n"};
+            QTest::addRow("the name %s is refused", name) << Registering {
+                .answers = {name, "1"}, .boxes = {outOfChars}, .list = "\"a\",1\r\n"};
+        QTest::newRow("a name with a control character is refused")
+            << Registering {.answers = {"a\u0085", "1"},
+                            .boxes = {refused("項目名エラー", "項目名に制御文字は使えません。")},
+                            .list = "\"a\",1\r\n"};
+        QTest::newRow("the name .. is refused")
+            << Registering {.answers = {"..", "1"},
+                            .boxes = {refused("項目名エラー", "項目名に . や .. は使えません。")},
+                            .list = "\"a\",1\r\n"};
+        QTest::newRow("the name 項目一覧 is refused")
+            << Registering {.answers = {"項目一覧", "1"},
+                            .boxes = {refused("項目名エラー", "項目名「項目一覧」は使えません。")},
+                            .list = "\"a\",1\r\n"};
+        QTest::newRow("a name of 252 bytes is refused")
+            << Registering {.answers = {QString(252, u'x'), "1"},
+                            .boxes = {refused("項目名エラー", "項目名が長すぎます。")},
+                            .list = "\"a\",1\r\n"};
         QTest::newRow("a name of 251 bytes, 255 with .txt, is taken") << Registering {
             .answers = {QString(251, u'x'), "1"},
             .boxes = {done("新規登録終了", QString(251, u'x') + " の設定を新規登録しました")},
@@ -190,7 +190,10 @@ private Q_SLOTS:
         ScratchDir::write(kList, QByteArray("\"a\",1\r\n").repeated(19));
         Run run;
         QVERIFY(run.openSettings());
-        run.fs.inputAnswers << "n" << "5" << "o" << "5";
+        run.fs.inputAnswers << "n"
+                            << "5"
+                            << "o"
+                            << "5";
         run.click("cmdNew");
         run.click("cmdNew");
         QCOMPARE(run.fs.boxes.last(),
@@ -217,15 +220,15 @@ private Q_SLOTS:
             << Saving {.target = "", .box = saved, .list = "\"a\",0\r\n\"b\",2\r\n"};
         QTest::newRow("2,5 is 2: a comma ends the number")
             << Saving {.target = "2,5", .box = saved, .list = "\"a\",2\r\n\"b\",2\r\n"};
-        QTest::newRow("a target out of range is refused") << Saving {
-            .target = "32767.5",
-            .box = refused("範囲外", "指示数は-32768から32767までの数で入力して下さい"),
-            .list = "\"a\",9\r\n\"b\",2\r\n"};
-        QTest::newRow("a new name is saved and named in the box") << Saving {
-            .name = "c",
-            .target = "9",
-            .box = done("設定更新終了", "c の設定を更新しました"),
-            .list = "\"c\",9\r\n\"b\",2\r\n"};
+        QTest::newRow("a target out of range is refused")
+            << Saving {.target = "32767.5",
+                       .box = refused("範囲外", "指示数は-32768から32767までの数で入力して下さい"),
+                       .list = "\"a\",9\r\n\"b\",2\r\n"};
+        QTest::newRow("a new name is saved and named in the box")
+            << Saving {.name = "c",
+                       .target = "9",
+                       .box = done("設定更新終了", "c の設定を更新しました"),
+                       .list = "\"c\",9\r\n\"b\",2\r\n"};
         QTest::newRow("a new name that is no file name is refused") << Saving {
             .name = "c|d",
             .target = "9",
@@ -257,46 +260,46 @@ private Q_SLOTS:
         const Box clearedA = done("クリア終了", "a のカウント数と履歴データをクリアしました");
         const Box deleteA = question("aを削除します。よろしいですか？");
         const Box deleted = done("削除終了", "削除しました");
-        QTest::newRow("クリア empties the history on view") << Removing {
-            .button = "cmdClear",
-            .boxes = {clearA, clearedA},
-            .after = {{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", ""}, {"b.txt", kB}},
-            .total = "0"};
-        QTest::newRow("クリア after the name box was edited empties the item picked") << Removing {
-            .button = "cmdClear",
-            .typed = "b",
-            .boxes = {clearA, clearedA},
-            .after = {{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", ""}, {"b.txt", kB}},
-            .total = "0"};
-        QTest::newRow("Cancel at クリア keeps all") << Removing {
-            .button = "cmdClear",
-            .cancel = true,
-            .boxes = {clearA},
-            .after = {{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", kA}, {"b.txt", kB}},
-            .total = "合計回数 ： 6"};
-        QTest::newRow("削除 removes the item and its history") << Removing {
-            .button = "cmdDel",
-            .boxes = {deleteA, deleted},
-            .after = {{kList, "\"b\",2\r\n"}, {"b.txt", kB}},
-            .total = "合計回数 ： 7"};
-        QTest::newRow("削除 after the name box was edited deletes the item picked") << Removing {
-            .button = "cmdDel",
-            .typed = "b",
-            .boxes = {deleteA, deleted},
-            .after = {{kList, "\"b\",2\r\n"}, {"b.txt", kB}},
-            .total = "合計回数 ： 7"};
-        QTest::newRow("Cancel at 削除 keeps all") << Removing {
-            .button = "cmdDel",
-            .cancel = true,
-            .boxes = {deleteA},
-            .after = {{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", kA}, {"b.txt", kB}},
-            .total = "合計回数 ： 6"};
-        QTest::newRow("削除 keeps a history another item shares") << Removing {
-            .list = "\"a\",1\r\n\"a\",2\r\n",
-            .button = "cmdDel",
-            .boxes = {deleteA, deleted},
-            .after = {{kList, "\"a\",2\r\n"}, {"a.txt", kA}, {"b.txt", kB}},
-            .total = "合計回数 ： 6"};
+        QTest::newRow("クリア empties the history on view")
+            << Removing {.button = "cmdClear",
+                         .boxes = {clearA, clearedA},
+                         .after = {{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", ""}, {"b.txt", kB}},
+                         .total = "0"};
+        QTest::newRow("クリア after the name box was edited empties the item picked")
+            << Removing {.button = "cmdClear",
+                         .typed = "b",
+                         .boxes = {clearA, clearedA},
+                         .after = {{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", ""}, {"b.txt", kB}},
+                         .total = "0"};
+        QTest::newRow("Cancel at クリア keeps all")
+            << Removing {.button = "cmdClear",
+                         .cancel = true,
+                         .boxes = {clearA},
+                         .after = {{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", kA}, {"b.txt", kB}},
+                         .total = "合計回数 ： 6"};
+        QTest::newRow("削除 removes the item and its history")
+            << Removing {.button = "cmdDel",
+                         .boxes = {deleteA, deleted},
+                         .after = {{kList, "\"b\",2\r\n"}, {"b.txt", kB}},
+                         .total = "合計回数 ： 7"};
+        QTest::newRow("削除 after the name box was edited deletes the item picked")
+            << Removing {.button = "cmdDel",
+                         .typed = "b",
+                         .boxes = {deleteA, deleted},
+                         .after = {{kList, "\"b\",2\r\n"}, {"b.txt", kB}},
+                         .total = "合計回数 ： 7"};
+        QTest::newRow("Cancel at 削除 keeps all")
+            << Removing {.button = "cmdDel",
+                         .cancel = true,
+                         .boxes = {deleteA},
+                         .after = {{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", kA}, {"b.txt", kB}},
+                         .total = "合計回数 ： 6"};
+        QTest::newRow("削除 keeps a history another item shares")
+            << Removing {.list = "\"a\",1\r\n\"a\",2\r\n",
+                         .button = "cmdDel",
+                         .boxes = {deleteA, deleted},
+                         .after = {{kList, "\"a\",2\r\n"}, {"a.txt", kA}, {"b.txt", kB}},
+                         .total = "合計回数 ： 6"};
         QTest::newRow("削除 of one of two names that differ in case keeps their history")
             << Removing {.list = "\"A\",1\r\n\"a\",2\r\n",
                          .button = "cmdDel",
@@ -342,10 +345,10 @@ private Q_SLOTS:
             << Chain {.buttons = {"cmdDel", "cmdHozon"},
                       .titles = {"クリア確認", "削除終了", "設定更新終了"},
                       .list = "\"b\",7\r\n\"c\",3\r\n"};
-        QTest::newRow("削除 twice, then 保存")
-            << Chain {.buttons = {"cmdDel", "cmdDel", "cmdHozon"},
-                      .titles = {"クリア確認", "削除終了", "クリア確認", "削除終了", "設定更新終了"},
-                      .list = "\"c\",7\r\n"};
+        QTest::newRow("削除 twice, then 保存") << Chain {
+            .buttons = {"cmdDel", "cmdDel", "cmdHozon"},
+            .titles = {"クリア確認", "削除終了", "クリア確認", "削除終了", "設定更新終了"},
+            .list = "\"c\",7\r\n"};
         QTest::newRow("登録, then 保存, then クリア")
             << Chain {.buttons = {"cmdNew", "cmdHozon", "cmdClear"},
                       .titles = {"新規登録終了", "設定更新終了", "クリア確認", "クリア終了"},
@@ -359,7 +362,8 @@ private Q_SLOTS:
         ScratchDir::write(kList, "\"a\",1\r\n\"b\",2\r\n\"c\",3\r\n");
         Run run;
         QVERIFY(run.openSettings());
-        run.fs.inputAnswers << "n" << "4";
+        run.fs.inputAnswers << "n"
+                            << "4";
         for (const QString &button : chain.buttons) {
             run.pick(0);
             run.type("txtKaisu", "7");
@@ -404,11 +408,13 @@ private Q_SLOTS:
         run.click("cmdHozon");
         QVERIFY(QDir().rmdir(kList));
         ScratchDir::write(kList, "\"a\",1\r\n\"b\",2\r\n");
-        QCOMPARE(run.fs.titles(), Texts({"クリア確認", "書き込みエラー", "クリア確認",
-                                         "書き込みエラー", "書き込みエラー"}));
+        QCOMPARE(run.fs.titles(),
+                 Texts({"クリア確認", "書き込みエラー", "クリア確認", "書き込みエラー",
+                        "書き込みエラー"}));
         QCOMPARE(run.fs.boxes.last().text,
-                 kList + " に書き込めませんでした。\n通常のファイルではありません"
-                         "（パイプ、デバイスまたはフォルダ）。");
+                 kList
+                     + " に書き込めませんでした。\n通常のファイルではありません"
+                       "（パイプ、デバイスまたはフォルダ）。");
         QCOMPARE(run.files(), Files({{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", kA}}));
         QCOMPARE(run.items(), QStringList({"a", "b"}));
         run.pick(1);
@@ -454,8 +460,8 @@ private Q_SLOTS:
         for (const char *control :
              {"Image1", "cboKoumoku", "lstRireki", "txtKoumoku", "txtKaisu", "lstKoumoku"})
             names << accessibleName(run.find(control)).value;
-        QCOMPARE(texts(names), Texts({"Zorvex", "実績履歴の項目", "実績履歴", "項目名", "指示数",
-                                      "登録項目"}));
+        QCOMPARE(texts(names),
+                 Texts({"Zorvex", "実績履歴の項目", "実績履歴", "項目名", "指示数", "登録項目"}));
     }
 };
 
