@@ -2,6 +2,7 @@
 #include "chmviewer.h"
 #include "fakes.h"
 #include "scratchdir.h"
+#include "zrvm.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -11,87 +12,147 @@
 #include <signal.h>
 
 // The whole program on a real display with its real boxes and help viewer; only the clock and
-// the random numbers are scripted. The user answers every box: the next answer, then Enter.
+// the random numbers are scripted. The user answers every box: the next answer, then Enter, or
+// a click on OK once clickOk is set.
+struct Program
+{
+    ScratchDir dir;
+    FakeServices fs;
+    QtDialogs dialogs;
+    ChmViewer help;
+    AppWindows windows;
+    Services services {dialogs, fs, fs, fs, windows, help};
+    QStringList answers;
+    bool clickOk = false;
+    QTimer user;
+
+    Program()
+    {
+        // A stand-in for xchm that notes its process id and the file it shows, and stays open.
+        ScratchDir::write("xchm",
+                          "#!/bin/sh\necho $$ >>xchm.pids\necho \"$1\" >>xchm.files\n"
+                          "exec sleep 600 </dev/null >/dev/null 2>&1\n");
+        QFile::setPermissions("xchm", QFile::ReadOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(QDir::currentPath()) + ':' + qgetenv("PATH"));
+        windows.setServices(services);
+        user.callOnTimeout([this] {
+            QWidget *box = QApplication::activeModalWidget();
+            if (!box)
+                return;
+            if (auto *answer = box->findChild<QLineEdit *>())
+                answer->setText(answers.takeFirst());
+            for (auto *button : box->findChildren<QAbstractButton *>())
+                if (clickOk && button->text() == "OK")
+                    button->click();
+            if (box->isVisible())
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        user.start(10);
+    }
+    QWidget *find(AppWindow window, const char *name)
+    {
+        return windows.loaded(window)->findChild<QWidget *>(name);
+    }
+    void press(const char *button)
+    {
+        QMetaObject::invokeMethod(find(AppWindow::Settings, button), "click");
+    }
+    // Runs the steps once the program runs; they end it with End.
+    bool run(const std::function<void()> &steps)
+    {
+        QTimer::singleShot(0, qApp, steps);
+        QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(1); });
+        return QCoreApplication::exec() == 0;
+    }
+};
+
 class TestProgram : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void firstDayFromAnEmptyFolder()
+    // 項目無し, then the settings window, where the first items are registered; 開始 starts a
+    // round in a counting window that shows, and the settings window is gone.
+    void theFirstDayStartsInAnEmptyFolder()
     {
-        ScratchDir dir;
-        // A stand-in for xchm that notes its process id and stays open.
-        ScratchDir::write(
-            "xchm", "#!/bin/sh\necho $$ >>xchm.pids\nexec sleep 600 </dev/null >/dev/null 2>&1\n");
-        QVERIFY(QFile::setPermissions("xchm", QFile::ReadOwner | QFile::ExeOwner));
-        qputenv("PATH", QFile::encodeName(QDir::currentPath()) + ':' + qgetenv("PATH"));
-        FakeServices fs;
-        QtDialogs dialogs;
-        ChmViewer help;
-        AppWindows windows;
-        Services services {dialogs, fs, fs, fs, windows, help};
-        windows.setServices(services);
-        QStringList answers {"腹筋", "1", "腕立て", "1"};
-        bool clickOk = false; // the next box is answered with a click on OK rather than Enter
-        QTimer user;
-        user.callOnTimeout([&] {
-            if (QWidget *box = QApplication::activeModalWidget()) {
-                if (auto *answer = box->findChild<QLineEdit *>())
-                    answer->setText(answers.takeFirst());
-                if (!std::exchange(clickOk, false))
-                    QTest::keyClick(box, Qt::Key_Return);
-                for (auto *button : box->findChildren<QAbstractButton *>())
-                    if (button->text() == "OK" && box->isVisible())
-                        button->click();
-            }
-        });
-        user.start(10);
-        const auto find = [&](AppWindow window, const char *name) {
-            return windows.loaded(window)->findChild<QWidget *>(name);
-        };
-        const auto press = [&](const char *button) {
-            QMetaObject::invokeMethod(find(AppWindow::Settings, button), "click");
-        };
-        bool ended = false; // by End, after all that went before
-        QTimer::singleShot(0, qApp, [&] {
-            windows.show(AppWindow::Counting); // 項目無し, then the settings window
-            press("cmdNew");
-            press("cmdNew");
-            press("cmdAgain");
-            QWidget *counting = windows.loaded(AppWindow::Counting);
-            QVERIFY(QTest::qWaitForWindowExposed(counting));
-            QVERIFY(!windows.loaded(AppWindow::Settings));
-            for (Qt::Key arrow : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left}) // the 1 becomes 2
-                QTest::keyClick(find(AppWindow::Counting, "hsbKaisu"), arrow);
-            QTest::keyClicks(find(AppWindow::Counting, "txtKaisu"), "5\r"); // 25
-            QTest::keyClick(find(AppWindow::Counting, "cmdCut"), Qt::Key_Return);
-            QVERIFY(windows.loaded(AppWindow::Settings)); // the round ended, with no record
-            QCOMPARE(ScratchDir::read("腕立て.txt"), "");
-            for (int down = 1; down <= 2; ++down) // the first item, then the second
-                QTest::keyClick(find(AppWindow::Settings, "lstKoumoku"), Qt::Key_Down);
-            press("cmdDel"); // Enter on the question keeps the item
-            QCOMPARE(ScratchDir::entries(), QStringList({"xchm", "腕立て.txt", "腹筋.txt", kList}));
-            clickOk = true;
-            press("cmdDel");
-            QCOMPARE(ScratchDir::entries(), QStringList({"xchm", "腹筋.txt", kList}));
-            QCOMPARE(ScratchDir::read("腹筋.txt"), kStamp + "25\r\n");
-            press("cmdHelp"); // no help file: no viewer
-            ScratchDir::write("QvHelp.chm", "ITSF");
-            press("cmdHelp");
-            press("cmdHelp"); // raises the viewer the first press started
+        Program p;
+        p.answers = {"腹筋", "1", "腕立て", "1"};
+        QVERIFY(p.run([&] {
+            p.windows.show(AppWindow::Counting);
+            p.press("cmdNew");
+            p.press("cmdNew");
+            p.press("cmdAgain");
+            QVERIFY(QTest::qWaitForWindowExposed(p.windows.loaded(AppWindow::Counting)));
+            QVERIFY(!p.windows.loaded(AppWindow::Settings));
+            QMetaObject::invokeMethod(p.find(AppWindow::Counting, "cmdCut"), "click");
+            p.press("cmdEnd");
+        }));
+        QCOMPARE(ScratchDir::read(kList),
+                 QByteArray::fromHex("22 95 A0 8B D8 22 2C 31 0D 0A"
+                                     "22 98 72 97 A7 82 C4 22 2C 31 0D 0A"));
+    }
+
+    // The scroll bar's arrows count up to the right; typing adds to what the box shows; Enter
+    // records; Enter on ✂ leaves the round without a record.
+    void aRoundByKeyboard()
+    {
+        Program p;
+        ScratchDir::write(kList, "\"a\",1\r\n\"b\",1\r\n");
+        QVERIFY(p.run([&] {
+            p.windows.show(AppWindow::Counting);
+            for (Qt::Key arrow : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left}) // 1 becomes 2
+                QTest::keyClick(p.find(AppWindow::Counting, "hsbKaisu"), arrow);
+            QTest::keyClicks(p.find(AppWindow::Counting, "txtKaisu"), "5\r"); // 25
+            QTest::keyClick(p.find(AppWindow::Counting, "cmdCut"), Qt::Key_Return);
+            QVERIFY(p.windows.loaded(AppWindow::Settings));
+            p.press("cmdEnd");
+        }));
+        QCOMPARE(ScratchDir::entries(), QStringList({"a.txt", "xchm", kList}));
+        QCOMPARE(ScratchDir::read("a.txt"), kStamp + "25\r\n");
+    }
+
+    // The first arrow key in the item list picks the first item, the next one the second; Enter
+    // on the question keeps it, a click on OK deletes it.
+    void deletingByKeyboard()
+    {
+        Program p;
+        ScratchDir::write(kList, "\"a\",1\r\n\"b\",1\r\n");
+        ScratchDir::write("b.txt", "");
+        QVERIFY(ZRVM::LoadItemList().ok());
+        QVERIFY(p.run([&] {
+            p.windows.show(AppWindow::Settings);
+            for (int down = 1; down <= 2; ++down)
+                QTest::keyClick(p.find(AppWindow::Settings, "lstKoumoku"), Qt::Key_Down);
+            p.press("cmdDel");
+            QCOMPARE(ScratchDir::read(kList), "\"a\",1\r\n\"b\",1\r\n");
+            p.clickOk = true;
+            p.press("cmdDel");
+            p.press("cmdEnd");
+        }));
+        QCOMPARE(ScratchDir::entries(), QStringList({"xchm", kList}));
+        QCOMPARE(ScratchDir::read(kList), "\"a\",1\r\n");
+    }
+
+    // The data folder's own help comes first; pressing ヘルプ again raises the viewer it
+    // started, and End closes it. A round started on a list emptied meanwhile says 項目無し and
+    // comes back to the settings window.
+    void helpRestartAndEnd()
+    {
+        Program p;
+        ScratchDir::write(kList, "\"a\",1\r\n");
+        ScratchDir::write("QvHelp.chm", "ITSF");
+        QVERIFY(ZRVM::LoadItemList().ok());
+        QVERIFY(p.run([&] {
+            p.windows.show(AppWindow::Settings);
+            p.press("cmdHelp");
+            p.press("cmdHelp");
             QTRY_COMPARE(ScratchDir::read("xchm.pids").count('\n'), 1);
-            // Another round on an emptied list: its load shows 項目無し while no window is
-            // open, and the program goes on to the settings window.
             ScratchDir::write(kList, "");
-            press("cmdAgain");
-            QTimer::singleShot(0, qApp, [&] {
-                ended = true;
-                press("cmdEnd");
-            });
-        });
-        QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(1); });
-        QCOMPARE(QCoreApplication::exec(), 0);
-        QVERIFY(ended);
-        QCOMPARE(::kill(ScratchDir::read("xchm.pids").trimmed().toInt(), 0), -1); // closed by End
+            p.press("cmdAgain");
+            QTimer::singleShot(0, qApp, [&] { p.press("cmdEnd"); });
+        }));
+        const QString shown = QDir::current().filePath("QvHelp.chm");
+        QCOMPARE(ScratchDir::read("xchm.files"), QFile::encodeName(shown) + '\n');
+        QCOMPARE(::kill(ScratchDir::read("xchm.pids").trimmed().toInt(), 0), -1);
     }
 };
 

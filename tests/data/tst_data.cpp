@@ -1,41 +1,25 @@
 #include "fakes.h"
 #include "history.h"
 #include "itemlist.h"
-#include "namecheck.h"
-#include "numeric.h"
 #include "scratchdir.h"
 
 #include <QTest>
-
-Q_DECLARE_METATYPE(NameProblem)
 
 class TestData : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void itemListWritesCodePage932()
-    {
-        ScratchDir dir;
-        ItemTable t;
-        bool edited = false;
-        QVERIFY(ItemList::append(t, "腹筋", 20, edited).ok());
-        QVERIFY(ItemList::append(t, "スクワット", 10.5, edited).ok()); // a typed target as typed
-        // clang-format off
-        QCOMPARE(ScratchDir::read(kList), QByteArray::fromHex("22 95 A0 8B D8 22 2C 32 30 0D 0A 22 83 58 83 4E 83 8F 83 62 83 67 22 2C 31 30 2E 35 0D 0A"));
-        // clang-format on
-    }
-
     void itemListReads_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QList<int>>("targets");
-        // clang-format off
-        QTest::newRow("blank lines are skipped") << QByteArray("\r\n\"a\",1\r\n \r\n\"b\",2\r\n") << QStringList {"a", "b"} << QList {1, 2};
-        QTest::newRow("no target is 0, a third field is ignored") << QByteArray("\"a\"\r\n\"b\",2,9\r\n") << QStringList {"a", "b"} << QList {0, 2};
-        QTest::newRow("an unclosed quote takes the line") << QByteArray("\"a,3\r\n\"b\",2\r\n") << QStringList {"a,3", "b"} << QList {0, 2};
-        QTest::newRow("half targets go to the even neighbour") << QByteArray("\"a\",2.5\r\n\"b\",3.5\r\n\"c\",-2.5\r\n") << QStringList {"a", "b", "c"} << QList {2, 4, -2};
-        // clang-format on
+        QTest::newRow("blank lines are skipped") << QByteArray("\r\n\"a\",1\r\n \r\n\"b\",2\r\n")
+                                                 << QStringList {"a", "b"} << QList {1, 2};
+        QTest::newRow("no target is 0, a third field is ignored")
+            << QByteArray("\"a\"\r\n\"b\",2,9\r\n") << QStringList {"a", "b"} << QList {0, 2};
+        QTest::newRow("an unclosed quote takes the line")
+            << QByteArray("\"a,3\r\n\"b\",2\r\n") << QStringList {"a,3", "b"} << QList {0, 2};
     }
     void itemListReads()
     {
@@ -121,38 +105,6 @@ private Q_SLOTS:
         ScratchDir::write(kList, "\"a\",1\r\n\xEF\xBB\xBF\"b\",2\r\n");
         QVERIFY(ItemList::load(t).ok());
         QCOMPARE(ItemList::save(t, 1).problem(), IoProblem::NotReadYet);
-    }
-
-    // Names as Linux input methods and other systems give them are stored in the form code page
-    // 932 reads back.
-    void typedNames()
-    {
-        QCOMPARE(typedName("腹筋〜速め"), "腹筋～速め");
-        QCOMPARE(typedName("〜−‖¢£¬—"), "～－∥￠￡￢―");
-        QCOMPARE(typedName("か\u3099"), "が");
-        QCOMPARE(charactersOutsideCodePage("a😀bü"), "😀ü");
-    }
-
-    void nameCheck_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<NameProblem>("problem");
-        QTest::newRow("empty") << "" << NameProblem::Empty;
-        QTest::newRow("backslash") << "..\\x" << NameProblem::PathSeparator;
-        QTest::newRow("a slash") << "a/b" << NameProblem::PathSeparator;
-        for (const char *c : {":", "*", "?", "\"", "<", ">", "|"})
-            QTest::addRow("a %s", c) << QString("a%1b").arg(c) << NameProblem::ForbiddenCharacter;
-        QTest::newRow("next line") << "a\u0085" << NameProblem::ControlCharacter;
-        QTest::newRow("dot") << "." << NameProblem::DotName;
-        QTest::newRow("the item list") << "項目一覧" << NameProblem::ItemListName;
-        QTest::newRow("emoji") << "腹筋😀" << NameProblem::NotInCodePage;
-        QTest::newRow("251 bytes, with the .txt 255") << QString(251, u'a') << NameProblem::None;
-        QTest::newRow("252 bytes") << QString(252, u'a') << NameProblem::TooLong;
-    }
-    void nameCheck()
-    {
-        QFETCH(QString, name);
-        QTEST(checkItemName(name), "problem");
     }
 };
 

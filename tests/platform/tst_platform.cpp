@@ -4,7 +4,6 @@
 #include "zrvm.h"
 
 #include <QTest>
-#include <QTimer>
 
 class TestPlatform : public QObject
 {
@@ -15,12 +14,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        // clang-format off
         QTest::newRow("wave dash") << QByteArray::fromHex("81 60") << QString(QChar(0xFF5E));
-        QTest::newRow("a stray byte") << QByteArray::fromHex("41 FF 42") << "A" + QString(QChar(0xDCFF)) + "B";
-        QTest::newRow("a lead byte at the end") << QByteArray::fromHex("81 81 81") << "＝" + QString(QChar(0xDC81));
-        QTest::newRow("an unassigned pair keeps its ASCII byte") << QByteArray::fromHex("EC 74") << QChar(0xDCEC) + QString("t");
-        // clang-format on
+        QTest::newRow("a stray byte")
+            << QByteArray::fromHex("41 FF 42") << "A" + QString(QChar(0xDCFF)) + "B";
+        QTest::newRow("a lead byte at the end")
+            << QByteArray::fromHex("81 81 81") << "＝" + QString(QChar(0xDC81));
+        QTest::newRow("an unassigned pair keeps its ASCII byte")
+            << QByteArray::fromHex("EC 74") << QChar(0xDCEC) + QString("t");
     }
     void codePage()
     {
@@ -40,25 +40,6 @@ private Q_SLOTS:
         };
         ZRVM::Pause(0.1f, fake, fake);
         QCOMPARE(fake.waits, (QList<int> {100, 70, 40, 10}));
-    }
-
-    void eventPumpRunsWhatIsPending()
-    {
-        bool ran = false;
-        QTimer::singleShot(0, [&] { ran = true; });
-        QtEventPump().dispatchFor(20);
-        QVERIFY(ran);
-    }
-
-    // Draws a millisecond apart differ, even at the same time of day.
-    void randomIsReseededFromTheMonotonicClock()
-    {
-        FakeServices clock;
-        ClockSeededRandom random(clock);
-        const float first = random.nextFraction();
-        ++clock.monotonic;
-        random.reseedFromClock();
-        QCOMPARE_NE(random.nextFraction(), first);
     }
 };
 

@@ -1,17 +1,11 @@
 #include "clock.h"
 #include "failuretexts.h"
-#include "fakes.h"
 #include "folderlock.h"
-#include "frmmain.h"
-#include "frmsettei.h"
 #include "history.h"
 #include "itemlist.h"
-#include "scratchdir.h"
-#include "zrvm.h"
+#include "windows.h"
 
 #include <QApplication>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QLockFile>
 #include <QProcess>
 #include <QScreen>
@@ -20,8 +14,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-using Files = QMap<QString, QByteArray>; // every file of a folder with its bytes
 
 // A hand edit of the list while the settings window shows it, then one command.
 struct HandEdit
@@ -58,41 +50,6 @@ struct TickingClock final : Clock
     qint64 monotonicMs() const override { return 0; }
 };
 
-// Both windows of one run on one set of scripted services.
-struct Run
-{
-    FakeServices fs;
-    QWidget both;
-    frmMain counting {fs.services, &both};
-    frmSettei settings {fs.services, &both};
-
-    void click(const char *button)
-    {
-        QMetaObject::invokeMethod(both.findChild<QWidget *>(button), "click");
-    }
-    void pick(int row) { settings.findChild<QListWidget *>("lstKoumoku")->setCurrentRow(row); }
-    void type(const char *box, const QString &text)
-    {
-        settings.findChild<QLineEdit *>(box)->setText(text);
-    }
-    QStringList items() const
-    {
-        QStringList names;
-        const auto *list = settings.findChild<QListWidget *>("lstKoumoku");
-        for (int row = 0; row < list->count(); ++row)
-            names << list->item(row)->text();
-        return names;
-    }
-    // The data files of the folder, without the user's own (names with ".txt." in them).
-    static Files files()
-    {
-        Files out;
-        for (const QString &name : ScratchDir::entries())
-            if (!name.contains(".txt."))
-                out[name] = ScratchDir::read(name);
-        return out;
-    }
-};
 Q_DECLARE_METATYPE(HandEdit)
 Q_DECLARE_METATYPE(LockCase)
 
