@@ -1,6 +1,5 @@
 #include "windows.h"
 
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QTest>
 #include <clocale>
@@ -22,26 +21,38 @@ static Box refused(const QString &title, const QString &text)
     return {.title = title, .text = text};
 }
 
-// Answers to 登録's input boxes; the name box stays as it is.
+const QByteArray kAB = "\"a\",1\r\n\"b\",2\r\n";
+const QByteArray kA = history({"6"}), kB = history({"7"});
+const QString kNotInFileNames = "項目名に使えない文字（\\ / : * ? \" < > |）が含まれています。";
+
+// A folder with an item list and one record in each of a.txt and b.txt, its settings window
+// open on them.
+struct Folder
+{
+    explicit Folder(const QByteArray &list = kAB)
+    {
+        ScratchDir::write(kList, list);
+        ScratchDir::write("a.txt", kA);
+        ScratchDir::write("b.txt", kB);
+        opened = run.openSettings();
+    }
+    ScratchDir dir;
+    Run run;
+    bool opened = false;
+};
+
+// The answers to 登録's input boxes, starting from the list "a",1.
 struct Registering
 {
     QStringList answers = {}; // Cancel once they run out
     QList<Box> boxes;
-    QByteArray list; // afterwards, grown from "a",1 whose a.txt holds one record
-    QStringList created = {}; // empty histories beside it
-};
-// Item a of "a",9 "b",2 picked, its boxes typed over, then 保存.
-struct Saving
-{
-    QString name = "a";
-    QString target;
-    Box box;
     QByteArray list; // afterwards
+    QStringList created = {}; // new empty histories
 };
-// An item picked in a list whose a.txt and b.txt hold a record each, then クリア or 削除.
+// Item a picked, then クリア or 削除.
 struct Removing
 {
-    QByteArray list = "\"a\",1\r\n\"b\",2\r\n";
+    QByteArray list = kAB;
     const char *button;
     QString typed = {}; // into the name box after the pick
     bool cancel = false; // at the question
@@ -49,19 +60,8 @@ struct Removing
     Files after;
     Text total; // of the history on view afterwards
 };
-// Commands one after the other on item a of "a",1 "b",2 "c",3, picked afresh before each.
-struct Chain
-{
-    QStringList buttons; // 保存 saves the target 7
-    Texts titles;
-    QByteArray list; // afterwards
-};
 Q_DECLARE_METATYPE(Registering)
-Q_DECLARE_METATYPE(Saving)
 Q_DECLARE_METATYPE(Removing)
-Q_DECLARE_METATYPE(Chain)
-
-const QByteArray kA = history({"6"}), kB = history({"7"});
 
 class TestFrmSettei : public QObject
 {
@@ -90,23 +90,20 @@ private Q_SLOTS:
     void historyAndTotal()
     {
         QFETCH(QStringList, counts);
-        ScratchDir dir;
-        ScratchDir::write(kList, "\"a\",1\r\n\"b\",2\r\n");
-        ScratchDir::write("a.txt", kA);
+        Folder f;
         ScratchDir::write("b.txt", history(counts));
-        Run run;
-        QVERIFY(run.openSettings());
-        QCOMPARE(run.shownHistory(), QStringList {"1 _ 12月31日 _ 07時05分09秒 _ 6"});
-        QCOMPARE(Text(run.text("lblGoukei")), "合計回数 ： 6");
-        auto *combo = run.find<QComboBox>("cboKoumoku");
+        QVERIFY(f.opened);
+        QCOMPARE(f.run.shownHistory(), QStringList {"1 _ 12月31日 _ 07時05分09秒 _ 6"});
+        QCOMPARE(Text(f.run.text("lblGoukei")), "合計回数 ： 6");
+        auto *combo = f.run.find<QComboBox>("cboKoumoku");
         combo->setCurrentIndex(1);
         Q_EMIT combo->activated(1);
         QStringList lines;
         for (const QString &count : counts)
             lines << QString("%1 _ 12月31日 _ 07時05分09秒 _ %2").arg(lines.size() + 1).arg(count);
-        QCOMPARE(run.shownHistory(), lines);
-        QTEST(run.text("lblGoukei"), "total");
-        QCOMPARE(run.fs.boxes, QList<Box>());
+        QCOMPARE(f.run.shownHistory(), lines);
+        QTEST(f.run.text("lblGoukei"), "total");
+        QCOMPARE(f.run.fs.boxes, QList<Box>());
     }
 
     void registering_data()
@@ -118,10 +115,8 @@ private Q_SLOTS:
                                 .boxes = {refused("項目名エラー", text)},
                                 .list = "\"a\",1\r\n"};
         };
-        const QString notInFileNames
-            = "項目名に使えない文字（\\ / : * ? \" < > |）が含まれています。";
         for (const char *name : {"a\\b", "a/b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b"})
-            refusedName(name, notInFileNames);
+            refusedName(name, kNotInFileNames);
         refusedName("a\u0085", "項目名に制御文字は使えません。");
         refusedName("..", "項目名に . や .. は使えません。");
         refusedName("項目一覧", "項目名「項目一覧」は使えません。");
@@ -149,116 +144,113 @@ private Q_SLOTS:
             << Registering {.boxes = {cancelled}, .list = "\"a\",1\r\n"};
         QTest::newRow("a cancelled target adds nothing")
             << Registering {.answers = {"n"}, .boxes = {cancelled}, .list = "\"a\",1\r\n"};
-        QTest::newRow("a name of 251 bytes, 255 with .txt, is taken") << Registering {
-            .answers = {QString(251, u'x'), "1"},
-            .boxes = {done("新規登録終了", QString(251, u'x') + " の設定を新規登録しました")},
-            .list = "\"a\",1\r\n\"" + QByteArray(251, 'x') + "\",1\r\n",
-            .created = {QString(251, u'x') + ".txt"}};
+        const QString longest(251, u'x'); // 255 bytes with .txt
+        QTest::newRow("a name of 251 bytes is taken")
+            << Registering {.answers = {longest, "1"},
+                            .boxes = {done("新規登録終了", longest + " の設定を新規登録しました")},
+                            .list = "\"a\",1\r\n\"" + longest.toLatin1() + "\",1\r\n",
+                            .created = {longest + ".txt"}};
     }
     void registering()
     {
         QFETCH(Registering, registering);
-        ScratchDir dir;
-        ScratchDir::write(kList, "\"a\",1\r\n");
-        ScratchDir::write("a.txt", kA);
-        Run run;
-        QVERIFY(run.openSettings());
-        run.fs.inputAnswers.append(registering.answers);
-        run.click("cmdNew");
-        Files after {{kList, registering.list}, {"a.txt", kA}};
+        Folder f("\"a\",1\r\n");
+        QVERIFY(f.opened);
+        f.run.fs.inputAnswers.append(registering.answers);
+        f.run.click("cmdNew");
+        Files after {{kList, registering.list}, {"a.txt", kA}, {"b.txt", kB}};
         for (const QString &name : registering.created)
             after[name] = "";
-        QCOMPARE(run.fs.boxes, registering.boxes);
-        QCOMPARE(run.files(), after);
+        QCOMPARE(f.run.fs.boxes, registering.boxes);
+        QCOMPARE(f.run.files(), after);
     }
 
     void theTwentiethItemIsTheLast()
     {
-        ScratchDir dir;
-        ScratchDir::write(kList, QByteArray("\"a\",1\r\n").repeated(19));
-        Run run;
-        QVERIFY(run.openSettings());
-        run.fs.inputAnswers << "n"
-                            << "5"
-                            << "o"
-                            << "5";
-        run.click("cmdNew");
-        run.click("cmdNew");
-        QCOMPARE(run.fs.boxes.last(),
+        Folder f(QByteArray("\"a\",1\r\n").repeated(19));
+        QVERIFY(f.opened);
+        f.run.fs.inputAnswers << "n"
+                              << "5"
+                              << "o"
+                              << "5";
+        f.run.click("cmdNew");
+        f.run.click("cmdNew");
+        QCOMPARE(f.run.fs.boxes.last(),
                  refused("項目数上限制約", "登録できる項目数は２０項目までです。"));
-        QCOMPARE(run.fs.prompts.size(), 2); // none for the twenty-first
         QCOMPARE(ScratchDir::read(kList), QByteArray("\"a\",1\r\n").repeated(19) + "\"n\",5\r\n");
     }
 
     void saving_data()
     {
-        QTest::addColumn<Saving>("saving");
+        QTest::addColumn<QString>("name"); // typed over item a's boxes
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<Box>("box");
+        QTest::addColumn<QByteArray>("list"); // afterwards
         const Box saved = done("設定更新終了", "a の設定を更新しました");
         QTest::newRow("four digits and a half, made whole to the even neighbour")
-            << Saving {.target = "1234.5", .box = saved, .list = "\"a\",1234\r\n\"b\",2\r\n"};
-        QTest::newRow("a target of 0 is saved")
-            << Saving {.target = "0", .box = saved, .list = "\"a\",0\r\n\"b\",2\r\n"};
-        QTest::newRow("a target of -1 is saved")
-            << Saving {.target = "-1", .box = saved, .list = "\"a\",-1\r\n\"b\",2\r\n"};
+            << "a"
+            << "1234.5" << saved << QByteArray("\"a\",1234\r\n\"b\",2\r\n");
+        QTest::newRow("a target of 0") << "a"
+                                       << "0" << saved << QByteArray("\"a\",0\r\n\"b\",2\r\n");
+        QTest::newRow("a target of -1") << "a"
+                                        << "-1" << saved << QByteArray("\"a\",-1\r\n\"b\",2\r\n");
         QTest::newRow("2,5 is 2: a comma ends the number")
-            << Saving {.target = "2,5", .box = saved, .list = "\"a\",2\r\n\"b\",2\r\n"};
+            << "a"
+            << "2,5" << saved << QByteArray("\"a\",2\r\n\"b\",2\r\n");
         QTest::newRow("a target out of range is refused")
-            << Saving {.target = "32767.5",
-                       .box = refused("範囲外", "指示数は-32768から32767までの数で入力して下さい"),
-                       .list = "\"a\",9\r\n\"b\",2\r\n"};
-        QTest::newRow("a new name is saved and named in the box")
-            << Saving {.name = "c",
-                       .target = "9",
-                       .box = done("設定更新終了", "c の設定を更新しました"),
-                       .list = "\"c\",9\r\n\"b\",2\r\n"};
-        QTest::newRow("a new name that is no file name is refused") << Saving {
-            .name = "c|d",
-            .target = "9",
-            .box = refused("項目名エラー",
-                           "項目名に使えない文字（\\ / : * ? \" < > |）が含まれています。"),
-            .list = "\"a\",9\r\n\"b\",2\r\n"};
+            << "a"
+            << "32767.5" << refused("範囲外", "指示数は-32768から32767までの数で入力して下さい")
+            << kAB;
+        QTest::newRow("a new name, named in the box")
+            << "c"
+            << "1" << done("設定更新終了", "c の設定を更新しました")
+            << QByteArray("\"c\",1\r\n\"b\",2\r\n");
+        QTest::newRow("a new name that is no file name is refused")
+            << "c|d"
+            << "1" << refused("項目名エラー", kNotInFileNames) << kAB;
     }
     // The item list box keeps the names it showed: it is rebuilt only by 削除 and a new start.
     void saving()
     {
-        QFETCH(Saving, saving);
-        ScratchDir dir;
-        ScratchDir::write(kList, "\"a\",9\r\n\"b\",2\r\n");
-        Run run;
-        QVERIFY(run.openSettings());
-        run.pick(0);
-        run.type("txtKoumoku", saving.name);
-        run.type("txtKaisu", saving.target);
-        run.click("cmdHozon");
-        QCOMPARE(run.fs.boxes, QList({saving.box}));
-        QCOMPARE(run.files(), Files({{kList, saving.list}}));
-        QCOMPARE(run.items(), QStringList({"a", "b"}));
+        Folder f;
+        QVERIFY(f.opened);
+        f.run.pick(0);
+        QFETCH(QString, name);
+        QFETCH(QString, target);
+        f.run.type("txtKoumoku", name);
+        f.run.type("txtKaisu", target);
+        f.run.click("cmdHozon");
+        QFETCH(Box, box);
+        QFETCH(QByteArray, list);
+        QCOMPARE(f.run.fs.boxes, QList({box}));
+        QCOMPARE(f.run.files(), Files({{kList, list}, {"a.txt", kA}, {"b.txt", kB}}));
+        QCOMPARE(f.run.items(), QStringList({"a", "b"}));
     }
 
     void removing_data()
     {
         QTest::addColumn<Removing>("removing");
-        const Box clearA = question("aのカウント数と履歴データをクリアします。よろしいですか？");
-        const Box clearedA = done("クリア終了", "a のカウント数と履歴データをクリアしました");
         const Box deleteA = question("aを削除します。よろしいですか？");
         const Box deleted = done("削除終了", "削除しました");
-        QTest::newRow("クリア empties the item picked, whatever the name box holds")
-            << Removing {.button = "cmdClear",
-                         .typed = "b",
-                         .boxes = {clearA, clearedA},
-                         .after = {{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", ""}, {"b.txt", kB}},
-                         .total = "0"};
-        QTest::newRow("削除 after the name box was edited deletes the item picked")
+        QTest::newRow("クリア empties the item picked, whatever the name box holds") << Removing {
+            .button = "cmdClear",
+            .typed = "b",
+            .boxes = {question("aのカウント数と履歴データをクリアします。"
+                               "よろしいですか？"),
+                      done("クリア終了", "a のカウント数と履歴データをクリアしました")},
+            .after = {{kList, kAB}, {"a.txt", ""}, {"b.txt", kB}},
+            .total = "0"};
+        QTest::newRow("削除 deletes the item picked, whatever the name box holds")
             << Removing {.button = "cmdDel",
                          .typed = "b",
                          .boxes = {deleteA, deleted},
                          .after = {{kList, "\"b\",2\r\n"}, {"b.txt", kB}},
                          .total = "合計回数 ： 7"};
-        QTest::newRow("Cancel at 削除 keeps all")
+        QTest::newRow("Cancel keeps all")
             << Removing {.button = "cmdDel",
                          .cancel = true,
                          .boxes = {deleteA},
-                         .after = {{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", kA}, {"b.txt", kB}},
+                         .after = {{kList, kAB}, {"a.txt", kA}, {"b.txt", kB}},
                          .total = "合計回数 ： 6"};
         QTest::newRow("削除 keeps a history another item shares")
             << Removing {.list = "\"a\",1\r\n\"a\",2\r\n",
@@ -276,153 +268,132 @@ private Q_SLOTS:
     void removing()
     {
         QFETCH(Removing, removing);
-        ScratchDir dir;
-        ScratchDir::write(kList, removing.list);
-        ScratchDir::write("a.txt", kA);
-        ScratchDir::write("b.txt", kB);
-        Run run;
-        QVERIFY(run.openSettings());
-        run.pick(0);
+        Folder f(removing.list);
+        QVERIFY(f.opened);
+        f.run.pick(0);
         if (!removing.typed.isEmpty())
-            run.type("txtKoumoku", removing.typed);
-        run.fs.okAnswers << !removing.cancel;
-        run.click(removing.button);
-        QCOMPARE(run.fs.boxes, removing.boxes);
-        QCOMPARE(run.files(), removing.after);
-        QCOMPARE(Text(run.text("lblGoukei")), removing.total);
+            f.run.type("txtKoumoku", removing.typed);
+        f.run.fs.okAnswers << !removing.cancel;
+        f.run.click(removing.button);
+        QCOMPARE(f.run.fs.boxes, removing.boxes);
+        QCOMPARE(f.run.files(), removing.after);
+        QCOMPARE(Text(f.run.text("lblGoukei")), removing.total);
     }
 
     void chains_data()
     {
-        QTest::addColumn<Chain>("chain");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<Texts>("titles");
+        QTest::addColumn<QByteArray>("list"); // afterwards
         QTest::newRow("保存, then 保存 again")
-            << Chain {.buttons = {"cmdHozon", "cmdHozon"},
-                      .titles = {"設定更新終了", "設定更新終了"},
-                      .list = "\"a\",7\r\n\"b\",2\r\n\"c\",3\r\n"};
-        QTest::newRow("保存, then クリア")
-            << Chain {.buttons = {"cmdHozon", "cmdClear"},
-                      .titles = {"設定更新終了", "クリア確認", "クリア終了"},
-                      .list = "\"a\",7\r\n\"b\",2\r\n\"c\",3\r\n"};
+            << QStringList {"cmdHozon", "cmdHozon"} << Texts {"設定更新終了", "設定更新終了"}
+            << QByteArray("\"a\",7\r\n\"b\",2\r\n");
+        QTest::newRow("保存, then クリア") << QStringList {"cmdHozon", "cmdClear"}
+                                           << Texts {"設定更新終了", "クリア確認", "クリア終了"}
+                                           << QByteArray("\"a\",7\r\n\"b\",2\r\n");
         QTest::newRow("保存, then 削除")
-            << Chain {.buttons = {"cmdHozon", "cmdDel"},
-                      .titles = {"設定更新終了", "クリア確認", "削除終了"},
-                      .list = "\"b\",2\r\n\"c\",3\r\n"};
+            << QStringList {"cmdHozon", "cmdDel"}
+            << Texts {"設定更新終了", "クリア確認", "削除終了"} << QByteArray("\"b\",2\r\n");
         QTest::newRow("削除, then 保存 of the next first item")
-            << Chain {.buttons = {"cmdDel", "cmdHozon"},
-                      .titles = {"クリア確認", "削除終了", "設定更新終了"},
-                      .list = "\"b\",7\r\n\"c\",3\r\n"};
+            << QStringList {"cmdDel", "cmdHozon"}
+            << Texts {"クリア確認", "削除終了", "設定更新終了"} << QByteArray("\"b\",7\r\n");
         QTest::newRow("登録, then 保存, then クリア")
-            << Chain {.buttons = {"cmdNew", "cmdHozon", "cmdClear"},
-                      .titles = {"新規登録終了", "設定更新終了", "クリア確認", "クリア終了"},
-                      .list = "\"a\",7\r\n\"b\",2\r\n\"c\",3\r\n\"n\",4\r\n"};
+            << QStringList {"cmdNew", "cmdHozon", "cmdClear"}
+            << Texts {"新規登録終了", "設定更新終了", "クリア確認", "クリア終了"}
+            << QByteArray("\"a\",7\r\n\"b\",2\r\n\"n\",4\r\n");
     }
-    // No command is refused because the one before it wrote the list.
+    // Commands one after the other, each on item a (or the first item left) picked afresh with
+    // the target 7 typed: none is refused because the one before it wrote the list.
     void chains()
     {
-        QFETCH(Chain, chain);
-        ScratchDir dir;
-        ScratchDir::write(kList, "\"a\",1\r\n\"b\",2\r\n\"c\",3\r\n");
-        Run run;
-        QVERIFY(run.openSettings());
-        run.fs.inputAnswers << "n"
-                            << "4";
-        for (const QString &button : chain.buttons) {
-            run.pick(0);
-            run.type("txtKaisu", "7");
-            run.click(button.toLatin1());
+        QFETCH(QStringList, buttons);
+        Folder f;
+        QVERIFY(f.opened);
+        f.run.fs.inputAnswers << "n"
+                              << "4";
+        for (const QString &button : buttons) {
+            f.run.pick(0);
+            f.run.type("txtKaisu", "7");
+            f.run.click(button.toLatin1());
         }
-        QCOMPARE(run.fs.titles(), chain.titles);
-        for (const Box &box : run.fs.boxes)
+        QTEST(f.run.fs.titles(), "titles");
+        for (const Box &box : f.run.fs.boxes)
             QVERIFY2(!box.text.contains("ほかで変更"), toString(box));
-        QCOMPARE(ScratchDir::read(kList), chain.list);
+        QTEST(ScratchDir::read(kList), "list");
     }
 
     // 保存, クリア and 削除 ask for an item first, and touch nothing.
     void nothingPickedAsksFirst()
     {
-        ScratchDir dir;
-        ScratchDir::write(kList, "\"a\",9\r\n");
-        ScratchDir::write("a.txt", kA);
-        Run run;
-        QVERIFY(run.openSettings());
-        run.type("txtKoumoku", "a");
+        Folder f;
+        QVERIFY(f.opened);
+        f.run.type("txtKoumoku", "a");
         for (const char *button : {"cmdHozon", "cmdClear", "cmdDel"})
-            run.click(button);
+            f.run.click(button);
         const Box first = done("項目未選定", "先に項目を選んで下さい");
-        QCOMPARE(run.fs.boxes, QList({first, first, first}));
-        QCOMPARE(run.files(), Files({{kList, "\"a\",9\r\n"}, {"a.txt", kA}}));
+        QCOMPARE(f.run.fs.boxes, QList({first, first, first}));
+        QCOMPARE(f.run.files(), Files({{kList, kAB}, {"a.txt", kA}, {"b.txt", kB}}));
     }
 
-    // The list turns into a folder: 保存, クリア and 削除 each tell of the failed write, and the
-    // window goes on showing the list as it was.
+    // The list turns into a folder: クリア, 削除 and 保存 each tell of the failed write, and the
+    // table goes on holding the list as it was.
     void failedWritesKeepListTableAndFiles()
     {
-        ScratchDir dir;
-        ScratchDir::write(kList, "\"a\",1\r\n\"b\",2\r\n");
-        ScratchDir::write("a.txt", kA);
-        Run run;
-        QVERIFY(run.openSettings());
-        run.pick(0);
+        Folder f;
+        QVERIFY(f.opened);
+        f.run.pick(0);
         QVERIFY(QFile::remove(kList) && QDir().mkdir(kList));
-        run.click("cmdClear");
-        run.click("cmdDel");
-        run.type("txtKoumoku", "z");
-        run.click("cmdHozon");
+        f.run.click("cmdClear");
+        f.run.click("cmdDel");
+        f.run.type("txtKoumoku", "z");
+        f.run.click("cmdHozon");
         QVERIFY(QDir().rmdir(kList));
-        ScratchDir::write(kList, "\"a\",1\r\n\"b\",2\r\n");
-        QCOMPARE(run.fs.titles(),
-                 Texts({"クリア確認", "書き込みエラー", "クリア確認", "書き込みエラー",
-                        "書き込みエラー"}));
-        QCOMPARE(run.fs.boxes.last().text,
-                 kList
-                     + " に書き込めませんでした。\n通常のファイルではありません"
-                       "（パイプ、デバイスまたはフォルダ）。");
-        QCOMPARE(run.files(), Files({{kList, "\"a\",1\r\n\"b\",2\r\n"}, {"a.txt", kA}}));
-        QCOMPARE(run.items(), QStringList({"a", "b"}));
-        run.pick(1);
-        run.pick(0); // the table still holds a with its old target
-        QCOMPARE(run.text("txtKoumoku") + ' ' + run.text("txtKaisu"), "a 1");
+        ScratchDir::write(kList, kAB);
+        const Box failed {.title = "書き込みエラー",
+                          .text = kList
+                              + " に書き込めませんでした。\n通常のファイルではありません"
+                                "（パイプ、デバイスまたはフォルダ）。"};
+        const Box clearA = question("aのカウント数と履歴データをクリアします。よろしいですか？");
+        const Box deleteA = question("aを削除します。よろしいですか？");
+        QCOMPARE(f.run.fs.boxes, QList({clearA, failed, deleteA, failed, failed}));
+        QCOMPARE(f.run.files(), Files({{kList, kAB}, {"a.txt", kA}, {"b.txt", kB}}));
+        f.run.pick(1);
+        f.run.pick(0);
+        QCOMPARE(f.run.text("txtKoumoku") + ' ' + f.run.text("txtKaisu"), "a 1");
     }
 
     // Only a choice from the combo box's list shows another history, not a name typed into it.
     void aNameTypedIntoTheComboBoxPicksNothing()
     {
-        ScratchDir dir;
-        ScratchDir::write(kList, "\"a\",1\r\n\"b\",2\r\n");
-        ScratchDir::write("b.txt", kB);
-        Run run;
-        QVERIFY(run.openSettings());
-        run.settings.show();
-        QVERIFY(QTest::qWaitForWindowActive(&run.settings));
-        auto *combo = run.find<QComboBox>("cboKoumoku");
+        Folder f;
+        QVERIFY(f.opened);
+        f.run.settings.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.run.settings));
+        auto *combo = f.run.find<QComboBox>("cboKoumoku");
         combo->setFocus(Qt::TabFocusReason);
         combo->clearEditText();
         QTest::keyClicks(combo, "b\r");
-        QCOMPARE(run.shownHistory(), QStringList());
-        QCOMPARE(run.items(), QStringList({"a", "b"}));
+        QCOMPARE(f.run.text("lblGoukei"), "合計回数 ： 6");
     }
 
     // Keypad Enter presses a picture button as Return does.
     void keypadEnterPressesAButton()
     {
-        ScratchDir dir;
-        ScratchDir::write(kList, "\"a\",1\r\n");
-        Run run;
-        QVERIFY(run.openSettings());
-        run.settings.show();
-        QVERIFY(QTest::qWaitForWindowActive(&run.settings));
-        QTest::keyClick(run.find("cmdNew"), Qt::Key_Enter, Qt::KeypadModifier);
-        QCOMPARE(run.fs.prompts.value(0), Prompt({"項目名入力", "項目名は何ですか？"}));
+        Folder f;
+        f.run.settings.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.run.settings));
+        QTest::keyClick(f.run.find("cmdNew"), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(f.run.fs.prompts.value(0), Prompt({"項目名入力", "項目名は何ですか？"}));
     }
 
     void fixedAccessibleNames()
     {
         Run run;
-        QStringList names;
+        Texts names;
         for (const char *control :
              {"Image1", "cboKoumoku", "lstRireki", "txtKoumoku", "txtKaisu", "lstKoumoku"})
-            names << accessibleName(run.find(control)).value;
-        QCOMPARE(texts(names),
+            names << accessibleName(run.find(control));
+        QCOMPARE(names,
                  Texts({"Zorvex", "実績履歴の項目", "実績履歴", "項目名", "指示数", "登録項目"}));
     }
 };
