@@ -63,6 +63,17 @@ struct ListWrite
     QByteArray after = "\"a\",1\r\n";
 };
 using Records = QMap<QString, int>; // file name: records in it
+
+// A command on item b of a folder kept some way; nothing of it, nor of the folder above, changes.
+struct Untouched
+{
+    const char *button; // cmdNew registers the name, cmdHozon saves it as item b's
+    QString name = "c";
+    int sizeLimit = -1; // bytes a file may reach, -1 for no limit
+    bool listReadable = true; // or only writable, so that the windows read none
+    Text box; // the title of the last box
+};
+Q_DECLARE_METATYPE(Untouched)
 Q_DECLARE_METATYPE(ListWrite)
 
 // File modes mean nothing to root, so as root the current test (or row) runs again as nobody.
@@ -127,27 +138,24 @@ private Q_SLOTS:
 
     void unreadableListsAreNeverRewritten_data()
     {
-        QTest::addColumn<QString>("list"); // a pipe, or a number of records
+        QTest::addColumn<bool>("pipe"); // the list is a pipe, or else holds 32,768 records
         QTest::addColumn<QString>("told"); // the reason the message gives
-        // clang-format off
-        const QString notAFile = "通常のファイルではありません（パイプ、デバイスまたはフォルダ）。";
-        QTest::newRow("a pipe") << "pipe" << notAFile;
-        QTest::newRow("32,768 records would count as negative") << "32768" << "項目が32767件を超えています。";
-        // clang-format on
+        QTest::newRow("a pipe")
+            << true << "通常のファイルではありません（パイプ、デバイスまたはフォルダ）。";
+        QTest::newRow("32,768 records would count as negative")
+            << false << "項目が32767件を超えています。";
     }
-    // The counting window tells the user and goes on to the settings window with no items: none
-    // from an earlier round stands in for the list.
     void unreadableListsAreNeverRewritten()
     {
-        QFETCH(QString, list);
+        QFETCH(bool, pipe);
         ScratchDir dir;
         ScratchDir::write(kList, "\"an earlier round's\",1\r\n");
         QVERIFY(ZRVM::LoadItemList().ok());
         QVERIFY(QFile::remove(kList));
-        if (list == "pipe")
+        if (pipe)
             QVERIFY(::mkfifo(QFile::encodeName(kList), 0600) == 0);
         else
-            ScratchDir::write(kList, QByteArray("\"a\",1\r\n").repeated(list.toInt()));
+            ScratchDir::write(kList, QByteArray("\"a\",1\r\n").repeated(32768));
         FakeServices fs;
         frmMain counting(fs.services);
         counting.Form_Load();
@@ -162,30 +170,35 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("files"); // each with one record
         QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("operation");
+        QTest::addColumn<bool>("deleting"); // the history, or else a record appended to it
         QTest::addColumn<QString>("told"); // a failure's title
         QTest::addColumn<Records>("after"); // each file with its records
-        // clang-format off
-        QTest::newRow("Situps appends to situps.txt") << QStringList {"situps.txt"} << "Situps" << "append" << "" << Records {{"situps.txt", 2}};
-        QTest::newRow("two case matches: only Situps.txt is Situps's") << QStringList {"SITUPS.TXT", "situps.txt"} << "Situps" << "append" << "" << Records {{"SITUPS.TXT", 1}, {"Situps.txt", 1}, {"situps.txt", 1}};
+        QTest::newRow("Situps appends to situps.txt")
+            << QStringList {"situps.txt"} << "Situps" << false << "" << Records {{"situps.txt", 2}};
+        QTest::newRow("two case matches: only Situps.txt is Situps's")
+            << QStringList {"SITUPS.TXT", "situps.txt"} << "Situps" << false << ""
+            << Records {{"SITUPS.TXT", 1}, {"Situps.txt", 1}, {"situps.txt", 1}};
         // Each undecodable byte turned into U+FFFD in the file name, so "\x85@" and "\x86@" met.
-        QTest::newRow("undecodable 85 40 appends nowhere") << QStringList {"\uFFFD@.txt"} << QChar(0xDC85) + QString("@") << "append" << "項目名エラー" << Records {{"\uFFFD@.txt", 1}};
-        QTest::newRow("undecodable 86 40 deletes nothing") << QStringList {"\uFFFD@.txt"} << QChar(0xDC86) + QString("@") << "delete" << "" << Records {{"\uFFFD@.txt", 1}};
-        // clang-format on
+        QTest::newRow("undecodable 85 40 appends nowhere")
+            << QStringList {"\uFFFD@.txt"} << QChar(0xDC85) + QString("@") << false
+            << "項目名エラー" << Records {{"\uFFFD@.txt", 1}};
+        QTest::newRow("undecodable 86 40 deletes nothing")
+            << QStringList {"\uFFFD@.txt"} << QChar(0xDC86) + QString("@") << true << ""
+            << Records {{"\uFFFD@.txt", 1}};
     }
     void historyFileNames()
     {
         QFETCH(QStringList, files);
         QFETCH(QString, item);
-        QFETCH(QString, operation);
+        QFETCH(bool, deleting);
         ScratchDir dir;
         for (const QString &file : files)
             ScratchDir::write(file, "1\r\n");
         IoStatus status = IoStatus::success();
-        if (operation == "append")
-            status = History::appendSetRecord(item, 1, FakeServices());
-        else
+        if (deleting)
             History::remove(item);
+        else
+            status = History::appendSetRecord(item, 1, FakeServices());
         QTEST(status.ok() ? "" : FailureTexts::title(status), "told");
         Records after;
         for (const QString &name : ScratchDir::entries())
@@ -199,28 +212,26 @@ private Q_SLOTS:
     // could not be written leaves no history file behind.
     void nothingLostOrTouched_data()
     {
-        QTest::addColumn<QString>("button"); // cmdNew asks for a name, cmdHozon saves it as item b
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("sizeLimit"); // bytes a file may reach, -1 for none
-        QTest::addColumn<bool>("listReadable"); // or only writable, so that the windows read none
-        QTest::addColumn<QString>("box");
-        // clang-format off
-        QTest::newRow("a history record on a full disk") << "cmdNext" << "" << 10 << true << "書き込みエラー";
-        QTest::newRow("registering on a full disk") << "cmdNew" << "c" << 20 << true << "書き込みエラー";
-        QTest::newRow("saving on a full disk") << "cmdHozon" << "c" << 10 << true << "書き込みエラー";
-        QTest::newRow("registering on a list that could not be read") << "cmdNew" << "c" << -1 << false << "読み込みエラー";
-        QTest::newRow("deleting on a list that could not be read") << "cmdDel" << "c" << -1 << false << "項目未選定";
-        QTest::newRow("registering a name that leads out of the folder") << "cmdNew" << "../outside" << -1 << true << "項目名エラー";
-        QTest::newRow("saving a name that leads out of the folder") << "cmdHozon" << "../outside" << -1 << true << "項目名エラー";
-        // clang-format on
+        QTest::addColumn<Untouched>("untouched");
+        QTest::newRow("a history record on a full disk")
+            << Untouched {.button = "cmdNext", .sizeLimit = 10, .box = "書き込みエラー"};
+        QTest::newRow("registering on a full disk")
+            << Untouched {.button = "cmdNew", .sizeLimit = 20, .box = "書き込みエラー"};
+        QTest::newRow("saving on a full disk")
+            << Untouched {.button = "cmdHozon", .sizeLimit = 10, .box = "書き込みエラー"};
+        QTest::newRow("registering on a list that could not be read")
+            << Untouched {.button = "cmdNew", .listReadable = false, .box = "読み込みエラー"};
+        QTest::newRow("deleting on a list that could not be read")
+            << Untouched {.button = "cmdDel", .listReadable = false, .box = "項目未選定"};
+        QTest::newRow("registering a name that leads out of the folder")
+            << Untouched {.button = "cmdNew", .name = "../outside", .box = "項目名エラー"};
+        QTest::newRow("saving a name that leads out of the folder")
+            << Untouched {.button = "cmdHozon", .name = "../outside", .box = "項目名エラー"};
     }
     void nothingLostOrTouched()
     {
-        QFETCH(QString, button);
-        QFETCH(QString, name);
-        QFETCH(int, sizeLimit);
-        QFETCH(bool, listReadable);
-        if (geteuid() == 0 && !listReadable)
+        QFETCH(Untouched, untouched);
+        if (geteuid() == 0 && !untouched.listReadable)
             return runAsNobody();
         ScratchDir dir;
         for (const char *file : {"outside.txt", "項目一覧.txt"})
@@ -228,25 +239,23 @@ private Q_SLOTS:
         QVERIFY(QDir().mkdir("work") && QDir::setCurrent("work"));
         ScratchDir::write("項目一覧.txt", "\"a\",1\r\n\"b\",2\r\n");
         ScratchDir::write("b.txt", "\"d\",\"t\",1\r\n");
-        if (!listReadable)
+        if (!untouched.listReadable)
             QVERIFY(QFile::setPermissions("項目一覧.txt", QFile::WriteOwner | QFile::WriteUser));
-        const QStringList before = snapshot("..", sizeLimit < 0);
-        FakeServices fs;
-        QWidget both;
-        frmMain counting(fs.services, &both);
-        frmSettei settings(fs.services, &both);
-        counting.Form_Load();
-        settings.Form_Load();
-        both.findChild<QWidget *>("lstKoumoku")->setProperty("currentRow", 1);
-        both.findChild<QWidget *>("txtKoumoku")->setProperty("text", name);
-        fs.inputAnswers << name << "4";
-        rlimit old {}, full {sizeLimit < 0 ? RLIM_INFINITY : rlim_t(sizeLimit), RLIM_INFINITY};
+        const bool times = untouched.sizeLimit < 0;
+        const QStringList before = snapshot("..", times);
+        Run run;
+        run.counting.Form_Load();
+        run.settings.Form_Load();
+        run.pick(1);
+        run.type("txtKoumoku", untouched.name);
+        run.fs.inputAnswers << untouched.name << "4";
+        rlimit old {}, full {times ? RLIM_INFINITY : rlim_t(untouched.sizeLimit), RLIM_INFINITY};
         std::signal(SIGXFSZ, SIG_IGN);
         QVERIFY(prlimit(0, RLIMIT_FSIZE, &full, &old) == 0);
-        QMetaObject::invokeMethod(both.findChild<QWidget *>(button), "click");
+        run.click(untouched.button);
         setrlimit(RLIMIT_FSIZE, &old);
-        QTEST(fs.boxes.value(fs.boxes.size() - 1).title, "box"); // the last box
-        QCOMPARE(snapshot("..", sizeLimit < 0), before);
+        QCOMPARE(Text(run.fs.boxes.value(run.fs.boxes.size() - 1).title), untouched.box);
+        QCOMPARE(snapshot("..", times), before);
     }
 
     // A round and every settings command on folders as users bring them, with files of their
@@ -282,7 +291,7 @@ private Q_SLOTS:
             ScratchDir::write(name, bytes);
         for (const char *mine :
              {"項目一覧.txt.backup", "項目一覧.txt.241208", "項目一覧.txt.old001",
-              "項目一覧.txt.bak", "a.txt.bak", "a.txt.241208"})
+              "項目一覧.txt.bak", "a.txt.bak", "a.txt.241208", "腹筋.txt.old"})
             ScratchDir::write(mine, mine);
         const QStringList unchanged = snapshot(".", true).filter(".txt.");
         const QStringList list = snapshot(".", true).filter("/" + kList + ' ');
