@@ -9,7 +9,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 list=$(realpath "${1:-$root/scripts/mutants.txt}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+# ccache makes each rebuild quick; a machine without it builds plainly.
+if command -v ccache >/dev/null 2>&1; then
+    export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+elif [ "${CMAKE_CXX_COMPILER_LAUNCHER:-}" = ccache ]; then
+    unset CMAKE_CXX_COMPILER_LAUNCHER
+fi
 
 "$root/scripts/setup.sh"
 mkdir "$work/src"
