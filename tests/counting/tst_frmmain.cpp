@@ -64,7 +64,7 @@ private Q_SLOTS:
                 seen << colourIndex(w.grab().toImage().pixelColor(200, 360));
             };
             QTest::keyClicks(w.findChild<QWidget *>("cmdNext"), "     ");
-            // and after the flashes the button face again
+            // Once the flashes are over, the window has its button face again.
             QCOMPARE(w.grab().toImage().pixelColor(200, 360), w.palette().color(QPalette::Button));
         }
         QCOMPARE(seen, QList({0, 1, 2, 3, 5, 6, 9, 10, 12, 13, 14, 15, 1, 2, 3, 4}));
