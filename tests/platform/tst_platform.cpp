@@ -26,7 +26,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
-        QCOMPARE(CodePage932::decode(bytes).text, text);
+        QCOMPARE(Text(CodePage932::decode(bytes).text), Text(text));
         QCOMPARE(CodePage932::encode(text).bytes, bytes);
     }
 

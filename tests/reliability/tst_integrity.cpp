@@ -162,7 +162,8 @@ private Q_SLOTS:
         QCOMPARE(fs.titles(), Texts {"読み込みエラー"});
         QCOMPARE(fs.windowsShown, QList {AppWindow::Settings});
         QCOMPARE(ZRVM::items.count(), 0);
-        QTEST(FailureTexts::text(ZRVM::LoadItemList()).section('\n', 1), "told");
+        QFETCH(QString, told);
+        QCOMPARE(Text(FailureTexts::text(ZRVM::LoadItemList()).section('\n', 1)), Text(told));
         QCOMPARE(ItemList::save(ZRVM::items).problem(), IoProblem::NotReadYet);
     }
 
@@ -199,7 +200,8 @@ private Q_SLOTS:
             History::remove(item);
         else
             status = History::appendSetRecord(item, 1, FakeServices());
-        QTEST(status.ok() ? "" : FailureTexts::title(status), "told");
+        QFETCH(QString, told);
+        QCOMPARE(Text(status.ok() ? "" : FailureTexts::title(status)), Text(told));
         Records after;
         for (const QString &name : ScratchDir::entries())
             after[name] = int(History::parse(ScratchDir::read(name)).size());
@@ -451,7 +453,7 @@ private Q_SLOTS:
         QCOMPARE(ScratchDir::read(kList),
                  QByteArray::fromHex("22 81 60 81 7C 81 61 81 91 81 92 81 CA 81 5C 22 2C 31 0D 0A"
                                      "22 82 AA 22 2C 31 0D 0A"));
-        QCOMPARE(run.fs.boxes.value(0).text, "～－∥￠￡￢― の設定を新規登録しました");
+        QCOMPARE(Text(run.fs.boxes.value(0).text), "～－∥￠￡￢― の設定を新規登録しました");
         const QString refused
             = "項目名に使えない文字「😀」が含まれています（Shift_JISで表せない文字）。";
         QCOMPARE(run.fs.boxes.value(2), Box({.title = "項目名エラー", .text = refused}));

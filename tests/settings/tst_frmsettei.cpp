@@ -102,7 +102,8 @@ private Q_SLOTS:
         for (const QString &count : counts)
             lines << QString("%1 _ 12月31日 _ 07時05分09秒 _ %2").arg(lines.size() + 1).arg(count);
         QCOMPARE(f.run.shownHistory(), lines);
-        QTEST(f.run.text("lblGoukei"), "total");
+        QFETCH(QString, total);
+        QCOMPARE(Text(f.run.text("lblGoukei")), Text(total));
         QCOMPARE(f.run.fs.boxes, QList<Box>());
     }
 
@@ -373,7 +374,7 @@ private Q_SLOTS:
         combo->setFocus(Qt::TabFocusReason);
         combo->clearEditText();
         QTest::keyClicks(combo, "b\r");
-        QCOMPARE(f.run.text("lblGoukei"), "合計回数 ： 6");
+        QCOMPARE(Text(f.run.text("lblGoukei")), "合計回数 ： 6");
     }
 
     // Keypad Enter presses a picture button as Return does.
