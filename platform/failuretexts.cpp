@@ -68,7 +68,8 @@ QString damagedLineText(const QString &fileName, qsizetype line)
     return fileName + QStringLiteral(" の") + QString::number(line)
         + QStringLiteral("行目に壊れた部分（停電などで書きかけになったデータ）があるため、"
                          "その部分を読み飛ばしました。ほかの記録はそのまま使えます。\n")
-        + QStringLiteral("壊れた部分はファイルに残してあります。テキストエディターで確認してください。");
+        + QStringLiteral(
+               "壊れた部分はファイルに残してあります。テキストエディターで確認してください。");
 }
 
 } // namespace FailureTexts

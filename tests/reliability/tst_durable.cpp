@@ -32,15 +32,15 @@ private Q_SLOTS:
         frmMain counting(fs.services, &both);
         for (int round = 0; round < 2; ++round)
             counting.Form_Load();
-        const Box told {.title = "破損した行",
-                        .text
-                        = "項目一覧.txt の2行目に壊れた部分（停電などで書きかけになったデータ）"
-                          "があるため、その部分を読み飛ばしました。ほかの記録はそのまま使え"
-                          "ます。\n壊れた部分はファイルに残してあります。テキストエディターで確認して"
-                          "ください。",
-                        .icon = MessageIcon::Warning,
-                        .buttons = MessageButtons::Ok,
-                        .defaultButton = DefaultButton::Ok};
+        const Box told {
+            .title = "破損した行",
+            .text = "項目一覧.txt の2行目に壊れた部分（停電などで書きかけになったデータ）"
+                    "があるため、その部分を読み飛ばしました。ほかの記録はそのまま使え"
+                    "ます。\n壊れた部分はファイルに残してあります。テキストエディターで確認して"
+                    "ください。",
+            .icon = MessageIcon::Warning,
+            .buttons = MessageButtons::Ok,
+            .defaultButton = DefaultButton::Ok};
         QCOMPARE(fs.boxes, QList<Box> {told});
         QCOMPARE(counting.findChild<QLabel *>("lblSnd(2)")->text(), "2.背筋");
 
