@@ -1,14 +1,6 @@
-#include "fakes.h"
-#include "frmmain.h"
-#include "frmsettei.h"
-#include "scratchdir.h"
 #include "textfile.h"
-#include "zrvm.h"
+#include "windows.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QListView>
-#include <QListWidget>
 #include <QTest>
 #include <cerrno>
 
@@ -22,16 +14,14 @@ private Q_SLOTS:
     void damagedItemLineIsSkippedToldAndKept()
     {
         ScratchDir dir;
-        FakeServices fs;
         // "腹筋",10 / 12 NUL bytes / "背筋",5
         const QByteArray damaged = QByteArray::fromHex("00000000000000000000000000");
         ScratchDir::write(kList,
                           QByteArray::fromHex("22 95 A0 8B D8 22 2C 31 30 0D 0A") + damaged
                               + QByteArray::fromHex("0D 0A 22 94 77 8B D8 22 2C 35 0D 0A"));
-        QWidget both;
-        frmMain counting(fs.services, &both);
+        Run run;
         for (int round = 0; round < 2; ++round)
-            counting.Form_Load();
+            run.counting.Form_Load();
         const Box told {
             .title = "破損した行",
             .text = "項目一覧.txt の2行目に壊れた部分（停電などで書きかけになったデータ）"
@@ -41,15 +31,14 @@ private Q_SLOTS:
             .icon = MessageIcon::Warning,
             .buttons = MessageButtons::Ok,
             .defaultButton = DefaultButton::Ok};
-        QCOMPARE(fs.boxes, QList<Box> {told});
-        QCOMPARE(counting.findChild<QLabel *>("lblSnd(2)")->text(), "2.背筋");
+        QCOMPARE(run.fs.boxes, QList<Box> {told});
+        QCOMPARE(run.text("lblSnd(2)"), "2.背筋");
 
-        frmSettei settings(fs.services, &both);
-        settings.Form_Load();
-        settings.findChild<QListWidget *>("lstKoumoku")->setCurrentRow(1);
-        settings.findChild<QLineEdit *>("txtKaisu")->setText("7");
-        QMetaObject::invokeMethod(settings.findChild<QWidget *>("cmdHozon"), "click");
-        QCOMPARE(fs.titles().last(), "設定更新終了");
+        run.settings.Form_Load();
+        run.pick(1);
+        run.type("txtKaisu", "7");
+        run.click("cmdHozon");
+        QCOMPARE(run.fs.titles().last(), "設定更新終了");
         QCOMPARE(ScratchDir::read(kList),
                  QByteArray::fromHex("22 95 A0 8B D8 22 2C 31 30 0D 0A") + damaged
                      + QByteArray::fromHex("0D 0A 22 94 77 8B D8 22 2C 37 0D 0A"));
@@ -61,31 +50,25 @@ private Q_SLOTS:
     void damagedHistoryLinesKeepTheirRecords()
     {
         ScratchDir dir;
-        FakeServices fs;
         ScratchDir::write(kList, listBytes({{"a", 3}}));
         // [12] / a line holding 01 / [8] and three NUL bytes without a line end
-        ScratchDir::write("a.txt",
-                          kStamp + "12\r\n" + QByteArray::fromHex("22 01 22 0D 0A") + kStamp + "8"
-                              + QByteArray(3, '\0'));
-        QWidget both;
-        frmMain counting(fs.services, &both);
-        counting.Form_Load();
-        counting.findChild<QLineEdit *>("txtKaisu")->setText("5");
-        QMetaObject::invokeMethod(counting.findChild<QWidget *>("cmdNext"), "click");
-        QCOMPARE(ScratchDir::read("a.txt"),
-                 kStamp + "12\r\n" + QByteArray::fromHex("22 01 22 0D 0A") + kStamp + "8"
-                     + QByteArray(3, '\0') + "\r\n" + kStamp + "5\r\n");
-        frmSettei settings(fs.services, &both);
-        settings.Form_Load();
+        const QByteArray damaged = kStamp + "12\r\n" + QByteArray::fromHex("22 01 22 0D 0A")
+            + kStamp + "8" + QByteArray(3, '\0');
+        ScratchDir::write("a.txt", damaged);
+        Run run;
+        run.counting.Form_Load();
+        run.counting.findChild<QLineEdit *>("txtKaisu")->setText("5");
+        run.click("cmdNext");
+        QCOMPARE(ScratchDir::read("a.txt"), damaged + "\r\n" + kStamp + "5\r\n");
+        run.settings.Form_Load();
         QStringList shown;
-        const QAbstractItemModel *rireki = settings.findChild<QListView *>("lstRireki")->model();
-        for (int row = 0; row < rireki->rowCount(); ++row)
-            shown << rireki->index(row, 0).data().toString().split(' ', Qt::SkipEmptyParts).last();
+        for (const QString &line : run.shownHistory())
+            shown << line.split(' ', Qt::SkipEmptyParts).last();
         QCOMPARE(shown, QStringList({"12", "8", "5"}));
-        QCOMPARE(settings.findChild<QLabel *>("lblGoukei")->text(), "合計回数 ： 25");
-        QCOMPARE(fs.titles(), texts({"破損した行"}));
-        QVERIFY2(fs.boxes.first().text.startsWith("a.txt の2行目に壊れた部分"),
-                 qPrintable(fs.boxes.first().text));
+        QCOMPARE(Text(run.text("lblGoukei")), "合計回数 ： 25");
+        QCOMPARE(run.fs.titles(), texts({"破損した行"}));
+        QVERIFY2(run.fs.boxes.first().text.startsWith("a.txt の2行目に壊れた部分"),
+                 qPrintable(run.fs.boxes.first().text));
     }
 
     // A disk that takes the bytes but fails to sync them has not written them: Next stays on the
@@ -94,45 +77,39 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("folder"); // the folder's sync fails, else the file's
         QTest::addColumn<QString>("command");
-        QTest::addColumn<QByteArray>("history"); // a.txt afterwards
-        QTest::newRow("Next, the record's sync") << false << "cmdNext" << kStamp + "12\r\n";
-        QTest::newRow("登録, the list's folder") << true << "cmdNew" << kStamp + "12\r\n";
+        QTest::newRow("Next, the record's sync") << false << "cmdNext";
+        QTest::newRow("登録, the list's folder") << true << "cmdNew";
     }
     void failedSyncIsAFailedWrite()
     {
         QFETCH(bool, folder);
         QFETCH(QString, command);
-        QFETCH(QByteArray, history);
         ScratchDir dir;
-        FakeServices fs;
-        fs.inputAnswers << "b"
-                        << "4";
         ScratchDir::write(kList, listBytes({{"a", 3}, {"c", 2}}));
         ScratchDir::write("a.txt", kStamp + "12\r\n");
-        QWidget both;
-        frmMain counting(fs.services, &both);
-        counting.Form_Load();
-        frmSettei settings(fs.services, &both);
-        settings.Form_Load();
-        counting.findChild<QLineEdit *>("txtKaisu")->setText("6");
+        Run run;
+        run.fs.inputAnswers << "b"
+                            << "4";
+        run.counting.Form_Load();
+        run.settings.Form_Load();
+        run.counting.findChild<QLineEdit *>("txtKaisu")->setText("6");
         const auto failing = [](int) {
             errno = EIO;
             return -1;
         };
         const auto data = std::exchange(TextFile::syncData, folder ? TextFile::syncData : +failing);
         const auto all = std::exchange(TextFile::syncAll, folder ? +failing : TextFile::syncAll);
-        QMetaObject::invokeMethod(both.findChild<QWidget *>(command), "click");
+        run.click(command.toLatin1());
         TextFile::syncData = data;
         TextFile::syncAll = all;
         const QString file = folder ? kList : "a.txt";
-        QCOMPARE(fs.boxes.value(0),
-                 (Box {.title = "書き込みエラー",
-                       .text = file
-                           + " に書き込めませんでした。\nディスクの空き容量と書き込み権限を"
-                             "確認してください。"}));
-        QCOMPARE(fs.titles().size(), 1);
-        QCOMPARE(ScratchDir::read("a.txt"), history);
-        QCOMPARE(counting.findChild<QLabel *>("lblKoumoku")->text(), "a");
+        QCOMPARE(run.fs.boxes,
+                 QList({Box {.title = "書き込みエラー",
+                             .text = file
+                                 + " に書き込めませんでした。\nディスクの空き容量と書き込み権限を"
+                                   "確認してください。"}}));
+        QCOMPARE(ScratchDir::read("a.txt"), kStamp + "12\r\n");
+        QCOMPARE(run.text("lblKoumoku"), "a");
     }
 };
 
