@@ -45,8 +45,7 @@ private Q_SLOTS:
     }
 
     // Next cut by a power cut left NUL bytes after a last line an editor saved without its line
-    // end, and a stray control byte stands in another line: the history view shows every record,
-    // and the next set goes on a line of its own.
+    // end, and a stray control byte stands in another line: the history view shows every record.
     void damagedHistoryLinesKeepTheirRecords()
     {
         ScratchDir dir;
@@ -56,16 +55,13 @@ private Q_SLOTS:
             + kStamp + "8" + QByteArray(3, '\0');
         ScratchDir::write("a.txt", damaged);
         Run run;
-        run.counting.Form_Load();
-        run.counting.findChild<QLineEdit *>("txtKaisu")->setText("5");
-        run.click("cmdNext");
-        QCOMPARE(ScratchDir::read("a.txt"), damaged + "\r\n" + kStamp + "5\r\n");
-        run.settings.Form_Load();
+        QVERIFY(run.openSettings());
         QStringList shown;
         for (const QString &line : run.shownHistory())
             shown << line.split(' ', Qt::SkipEmptyParts).last();
-        QCOMPARE(shown, QStringList({"12", "8", "5"}));
-        QCOMPARE(Text(run.text("lblGoukei")), "合計回数 ： 25");
+        QCOMPARE(shown, QStringList({"12", "8"}));
+        QCOMPARE(Text(run.text("lblGoukei")), "合計回数 ： 20");
+        QCOMPARE(ScratchDir::read("a.txt"), damaged);
         QCOMPARE(run.fs.titles(), texts({"破損した行"}));
         QVERIFY2(run.fs.boxes.first().text.startsWith("a.txt の2行目に壊れた部分"),
                  qPrintable(run.fs.boxes.first().text));
