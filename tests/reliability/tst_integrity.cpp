@@ -434,6 +434,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<LockCase>("lock");
         const QByteArray elsewhere = "4242\nzorvex\nyoga-laptop\n";
+        QTest::newRow("an empty lock is taken over") << LockCase {.found = "", .started = true};
         QTest::newRow("a lock of garbage is taken over")
             << LockCase {.found = "\x01\xFF\xFE garbage", .started = true};
         QTest::newRow("a lock of a copy of this machine that is gone is taken over") << LockCase {
