@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -17,13 +18,21 @@ namespace {
 // What the signal and exit handlers need, set up before the lock is held: nothing in a signal
 // handler may allocate.
 char heldPath[4096];
+dev_t heldDevice = 0;
+ino_t heldInode = 0;
 volatile std::sig_atomic_t held = 0;
 
+// Only the lock this copy made goes: should another copy have put its own lock in its place
+// meanwhile, that one stays.
 void releaseHeld()
 {
     if (held) {
         held = 0;
-        ::unlink(heldPath);
+        struct stat st
+        {
+        };
+        if (::lstat(heldPath, &st) == 0 && st.st_dev == heldDevice && st.st_ino == heldInode)
+            ::unlink(heldPath);
     }
 }
 
@@ -45,7 +54,14 @@ void releaseOnEveryEnd(const QString &fileName)
     const QByteArray path = QFile::encodeName(QDir(fileName).absolutePath());
     if (size_t(path.size()) >= sizeof heldPath)
         return;
+    struct stat st
+    {
+    };
+    if (::lstat(path.constData(), &st) != 0)
+        return;
     std::memcpy(heldPath, path.constData(), size_t(path.size()) + 1);
+    heldDevice = st.st_dev;
+    heldInode = st.st_ino;
     static bool installed = false;
     if (!installed) {
         installed = true;
@@ -113,12 +129,12 @@ bool FolderLock::take(Dialogs &dialogs)
                 QStringLiteral("起動確認"), MessageIcon::Warning, MessageButtons::OkCancel,
                 DefaultButton::Cancel))
             return false;
-        // An empty or unreadable lock names nobody; one from another machine the user let go.
-        // A lock that no one may open is taken away by its name; one that is held while it is
-        // being written stays.
-        if (!m_lock.removeStaleLockFile() && !readable
-            && !QFileInfo(m_lock.fileName()).isWritable())
-            QFile::remove(m_lock.fileName());
+        // A file of that name this program may not even read is not taken for a lock of its
+        // own: it stays, and this copy runs without a lock, as in a folder it may not write.
+        if (!readable && !QFileInfo(m_lock.fileName()).isReadable())
+            return true;
+        // An empty or garbled lock names nobody; one from another machine the user let go.
+        m_lock.removeStaleLockFile();
         if (!m_lock.tryLock(0))
             return m_lock.error() != QLockFile::LockFailedError || otherCopyRuns(dialogs);
     }

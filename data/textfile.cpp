@@ -214,12 +214,21 @@ qsizetype lineAfter(QByteArrayView bytes)
 
 IoStatus append(const QString &fileName, QStringView text)
 {
-    const bool existed = QFileInfo::exists(fileName) || QFileInfo(fileName).isSymLink();
+    bool existed = QFileInfo::exists(fileName) || QFileInfo(fileName).isSymLink();
     QFile file(fileName);
-    if (IoStatus opened = openRegularFile(
-            file, O_WRONLY | O_APPEND | O_CREAT,
-            QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered, IoAction::Write);
-        !opened.ok())
+    const auto open = [&file](int created) {
+        return openRegularFile(file, O_WRONLY | O_APPEND | created,
+                               QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
+                               IoAction::Write);
+    };
+    // A file this append creates is made anew (O_EXCL), so that the one a failed first record
+    // takes away again is certainly its own; one that appeared meanwhile is appended to.
+    IoStatus opened = open(existed ? O_CREAT : O_CREAT | O_EXCL);
+    if (!opened.ok() && !existed && QFileInfo::exists(fileName)) {
+        existed = true;
+        opened = open(O_CREAT);
+    }
+    if (!opened.ok())
         return opened;
     const qint64 before = file.size();
     if (text.isEmpty())
