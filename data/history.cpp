@@ -28,13 +28,10 @@ void visitRecords(QByteArrayView bytes, const History::RecordVisitor &visit)
     const QStringView all(text);
     QStringView fields[3];
     for (qsizetype at = 0; at < all.size();) {
-        const qsizetype end = std::find_if(all.begin() + at, all.end(),
-                                           [](QChar c) { return c == u'\r' || c == u'\n'; })
-            - all.begin();
+        const qsizetype start = at;
         bool damaged = false;
-        const QStringView line = TextFile::readablePart(all.sliced(at, end - at), damaged);
-        at = end + 1;
-        FieldReader reader(line);
+        FieldReader reader(TextFile::readablePart(
+            all.sliced(start, TextFile::lineEnd(all, start, at) - start), damaged));
         if (int n = reader.nextRecord(fields, 3))
             visit(fields[0], n > 1 ? fields[1] : QStringView(), n > 2 ? fields[2] : QStringView());
     }

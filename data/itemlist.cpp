@@ -23,34 +23,6 @@ struct Line
     qsizetype end = 0; // after its line end
 };
 
-char16_t unit(char c)
-{
-    return uchar(c);
-}
-char16_t unit(QChar c)
-{
-    return c.unicode();
-}
-
-// Where the next line starting at `start` ends, and where the one after it begins. CR LF, a lone
-// CR and a lone LF end a line, in the bytes and in the decoded text alike: neither encoding uses
-// these bytes inside a character.
-template<typename View> qsizetype lineEnd(View view, qsizetype start, qsizetype &next)
-{
-    qsizetype end = start;
-    const auto at = [&view](qsizetype i) {
-        return unit(view[i]);
-    };
-    while (end < view.size() && at(end) != u'\r' && at(end) != u'\n')
-        ++end;
-    next = end;
-    if (next < view.size() && at(next) == u'\r')
-        ++next;
-    if (next < view.size() && at(next) == u'\n')
-        ++next;
-    return end;
-}
-
 // The records of a list file, each with its line; a line of blanks holds none. The text is
 // decoded once and walked line by line beside the bytes.
 QList<Line> recordLines(QByteArrayView bytes)
@@ -63,10 +35,10 @@ QList<Line> recordLines(QByteArrayView bytes)
     while (at < bytes.size() && textAt < text.size()) {
         Line line;
         line.start = at;
-        line.contentEnd = lineEnd(bytes, at, at);
+        line.contentEnd = TextFile::lineEnd(bytes, at, at);
         line.end = at;
         qsizetype textNext = 0;
-        const qsizetype textEnd = lineEnd(QStringView(text), textAt, textNext);
+        const qsizetype textEnd = TextFile::lineEnd(QStringView(text), textAt, textNext);
         bool damaged = false;
         const QStringView content
             = TextFile::readablePart(QStringView(text).sliced(textAt, textEnd - textAt), damaged);
@@ -148,8 +120,8 @@ qsizetype damagedLine(QByteArrayView bytes)
     for (qsizetype at = 0; at < bytes.size();) {
         const qsizetype start = at;
         bool damaged = false;
-        (void)TextFile::readablePart(bytes.sliced(start, lineEnd(bytes, start, at) - start),
-                                     damaged);
+        (void)TextFile::readablePart(
+            bytes.sliced(start, TextFile::lineEnd(bytes, start, at) - start), damaged);
         if (damaged)
             return TextFile::lineAfter(bytes.first(start));
     }

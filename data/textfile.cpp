@@ -169,14 +169,6 @@ bool lastLineEnded(QByteArrayView bytes)
 }
 
 namespace {
-char16_t unit(QChar c)
-{
-    return c.unicode();
-}
-char16_t unit(char c)
-{
-    return uchar(c);
-}
 template<typename View> View readable(View line, bool &damaged)
 {
     qsizetype end = line.size();

@@ -39,6 +39,30 @@ constexpr bool damages(char16_t c)
 // anything else in it damages it. Sets damaged when the line holds anything that damages it.
 QStringView readablePart(QStringView line, bool &damaged);
 QByteArrayView readablePart(QByteArrayView line, bool &damaged);
+// One unit of a line, a byte of a file or a character of its text, as a number.
+constexpr char16_t unit(char c)
+{
+    return uchar(c);
+}
+constexpr char16_t unit(QChar c)
+{
+    return c.unicode();
+}
+// Where the line starting at `start` ends, and in `next` where the one after it begins. CR LF, a
+// lone CR and a lone LF end a line, in the bytes and in the decoded text alike: neither encoding
+// uses these bytes inside a character.
+template<typename View> qsizetype lineEnd(View view, qsizetype start, qsizetype &next)
+{
+    qsizetype end = start;
+    while (end < view.size() && unit(view[end]) != u'\r' && unit(view[end]) != u'\n')
+        ++end;
+    next = end;
+    if (next < view.size() && unit(view[next]) == u'\r')
+        ++next;
+    if (next < view.size() && unit(view[next]) == u'\n')
+        ++next;
+    return end;
+}
 // The 1-based number of the line that starts right after these bytes; CR LF ends one line.
 qsizetype lineAfter(QByteArrayView bytes);
 // Appends one or more records, given as text, in the file's own encoding (see FileText), on a
