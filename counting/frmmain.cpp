@@ -234,13 +234,8 @@ void frmMain::Form_Load()
         m_services.windows.unload(this);
         return;
     }
-    const QString damaged = FailureTexts::damagedLineText(
-        ItemList::fileName(), ItemList::damagedLine(*ZRVM::items.fileBytes()));
-    if (ItemList::damagedLine(*ZRVM::items.fileBytes()) != 0 && !m_toldDamaged.contains(damaged)) {
-        m_toldDamaged.insert(damaged);
-        m_services.dialogs.message(this, damaged, FailureTexts::damagedLineTitle(),
-                                   MessageIcon::Warning);
-    }
+    m_damagedLine.tell(m_services.dialogs, this, ItemList::fileName(),
+                       ItemList::damagedLine(*ZRVM::items.fileBytes()));
     if (ZRVM::items.count() == 0) {
         m_services.dialogs.message(this,
                                    QStringLiteral("項目登録ボタンを押して項目を設定してください"),

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "failuretexts.h"
+
 #include <QColor>
-#include <QSet>
 #include <QWidget>
 #include <array>
 
@@ -58,7 +59,5 @@ private:
 
     // Outlives every load of the window within one run.
     static qint16 s_flashColorIndex;
-    // A damaged line is told once while the window is open, not each time the file is read:
-    // the line stays in the file until the user mends it.
-    QSet<QString> m_toldDamaged;
+    DamagedLineNotice m_damagedLine;
 };

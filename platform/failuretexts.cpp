@@ -1,5 +1,7 @@
 #include "failuretexts.h"
 
+#include "dialogs.h"
+
 namespace FailureTexts {
 
 namespace {
@@ -58,18 +60,21 @@ QString text(const IoStatus &status)
     return failed + QStringLiteral("\nディスクの空き容量と書き込み権限を確認してください。");
 }
 
-QString damagedLineTitle()
-{
-    return QStringLiteral("破損した行");
-}
+} // namespace FailureTexts
 
-QString damagedLineText(const QString &fileName, qsizetype line)
+void DamagedLineNotice::tell(Dialogs &dialogs, QWidget *parent, const QString &fileName,
+                             qsizetype line)
 {
-    return fileName + QStringLiteral(" の") + QString::number(line)
+    if (line == 0)
+        return;
+    const QString text
+        = fileName + QStringLiteral(" の") + QString::number(line)
         + QStringLiteral("行目に壊れた部分（停電などで書きかけになったデータ）があるため、"
                          "その部分を読み飛ばしました。ほかの記録はそのまま使えます。\n")
         + QStringLiteral(
-               "壊れた部分はファイルに残してあります。テキストエディターで確認してください。");
+              "壊れた部分はファイルに残してあります。テキストエディターで確認してください。");
+    if (m_told.contains(text))
+        return;
+    m_told.insert(text);
+    dialogs.message(parent, text, QStringLiteral("破損した行"), MessageIcon::Warning);
 }
-
-} // namespace FailureTexts

@@ -335,12 +335,7 @@ void frmSettei::ShowHistory()
         const QString name = ZRVM::items.name(m_selectedItem);
         if (const IoStatus status = index.read(name); !status.ok())
             failed(status);
-        const QString damaged
-            = FailureTexts::damagedLineText(History::fileName(name), index.damagedLine());
-        if (index.damagedLine() != 0 && !m_toldDamaged.contains(damaged)) {
-            m_toldDamaged.insert(damaged);
-            warn(damaged, FailureTexts::damagedLineTitle());
-        }
+        m_damagedLine.tell(m_services.dialogs, this, History::fileName(name), index.damagedLine());
     }
     const double total = index.total();
     m_rireki->setIndex(std::move(index));

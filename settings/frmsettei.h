@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QSet>
+#include "failuretexts.h"
+
 #include <QWidget>
 
 class HistoryModel;
@@ -60,9 +61,7 @@ private:
     qint16 m_selectedItem = 0;
     bool m_filling = false;
     bool m_centred = false;
-    // A damaged line is told once while the window is open, not each time the file is read:
-    // the line stays in the file until the user mends it.
-    QSet<QString> m_toldDamaged;
+    DamagedLineNotice m_damagedLine;
 
     QToolButton *cmdAgain = nullptr;
     QToolButton *cmdNew = nullptr;
