@@ -73,6 +73,12 @@ private Q_SLOTS:
     void round_data()
     {
         QTest::addColumn<Round>("round");
+        QList<Item> twentyFive;
+        Histories ones;
+        for (int i = 1; i <= 25; ++i)
+            twentyFive << Item {QString("i%1").arg(i), 5};
+        for (int i = 1; i <= 20; ++i)
+            ones[QString("i%1").arg(i)] = {"1"};
         const QList<Item> ab {{"a", 5}, {"b", 5}};
         QTest::newRow("no items: 項目無し, then the settings window, never shown") << Round {
             .boxes
@@ -104,6 +110,13 @@ private Q_SLOTS:
                       .count = "1",
                       .button = "終わり",
                       .records = {{"a", {"12"}}, {"b", {"1234.5"}}, {"c", {"2"}}}};
+        QTest::newRow("a record for each item of a round of twenty")
+            << Round {.list = twentyFive,
+                      .counts = QStringList(20, "1"),
+                      .colours = QList<int>(19, 15) << 12,
+                      .button = "終わり",
+                      .records = ones,
+                      .settings = true};
         QTest::newRow("a failed history write keeps item and count") << Round {
             .list = ab,
             .counts = {"7"},

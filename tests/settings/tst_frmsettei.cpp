@@ -252,9 +252,6 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("buttons");
         QTest::addColumn<Texts>("titles");
         QTest::addColumn<QByteArray>("list"); // afterwards
-        QTest::newRow("保存, then 削除")
-            << QStringList {"cmdHozon", "cmdDel"}
-            << Texts {"設定更新終了", "クリア確認", "削除終了"} << QByteArray("\"b\",2\r\n");
         QTest::newRow("削除, then 保存 of the next first item")
             << QStringList {"cmdDel", "cmdHozon"}
             << Texts {"クリア確認", "削除終了", "設定更新終了"} << QByteArray("\"b\",7\r\n");
