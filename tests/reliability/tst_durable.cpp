@@ -44,29 +44,6 @@ private Q_SLOTS:
                      + QByteArray::fromHex("0D 0A 22 94 77 8B D8 22 2C 37 0D 0A"));
     }
 
-    // Next cut by a power cut left NUL bytes after a last line an editor saved without its line
-    // end, and a stray control byte stands in another line: the history view shows every record.
-    void damagedHistoryLinesKeepTheirRecords()
-    {
-        ScratchDir dir;
-        ScratchDir::write(kList, listBytes({{"a", 3}}));
-        // [12] / a line holding 01 / [8] and three NUL bytes without a line end
-        const QByteArray damaged = kStamp + "12\r\n" + QByteArray::fromHex("22 01 22 0D 0A")
-            + kStamp + "8" + QByteArray(3, '\0');
-        ScratchDir::write("a.txt", damaged);
-        Run run;
-        QVERIFY(run.openSettings());
-        QStringList shown;
-        for (const QString &line : run.shownHistory())
-            shown << line.split(' ', Qt::SkipEmptyParts).last();
-        QCOMPARE(shown, QStringList({"12", "8"}));
-        QCOMPARE(Text(run.text("lblGoukei")), "合計回数 ： 20");
-        QCOMPARE(ScratchDir::read("a.txt"), damaged);
-        QCOMPARE(run.fs.titles(), texts({"破損した行"}));
-        QVERIFY2(run.fs.boxes.first().text.startsWith("a.txt の2行目に壊れた部分"),
-                 qPrintable(run.fs.boxes.first().text));
-    }
-
     // A disk that takes the bytes but fails to sync them has not written them: Next stays on the
     // item, 登録 shows no completion, and each says the write failed.
     void failedSyncIsAFailedWrite_data()
