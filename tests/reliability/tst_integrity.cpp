@@ -9,6 +9,7 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QSysInfo>
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -310,6 +311,49 @@ private Q_SLOTS:
         const QByteArray now = ScratchDir::read(".zorvex.lock");
         QCOMPARE(now == found, !lock.started); // a start takes the lock over
         QVERIFY(!lock.started || now.startsWith(pid));
+    }
+
+    // A file of the lock's name that this program may not even read is not its lock: it stays,
+    // and the copy runs without one.
+    void anUnreadableLockIsLeftAlone()
+    {
+        if (geteuid() == 0)
+            return runAsNobody();
+        ScratchDir dir;
+        ScratchDir::write(".zorvex.lock", "someone else's");
+        QVERIFY(QFile::setPermissions(".zorvex.lock", {}));
+        FakeServices fs;
+        FolderLock folder;
+        QVERIFY(folder.take(fs));
+        QCOMPARE(fs.boxes, QList<Box>());
+        QVERIFY(QFile::setPermissions(".zorvex.lock", QFile::ReadOwner));
+        QCOMPARE(ScratchDir::read(".zorvex.lock"), "someone else's");
+    }
+
+    // The program ended by a signal takes its lock away, but not a lock that another copy has
+    // put in its place meanwhile.
+    void aSignalTakesAwayOnlyItsOwnLock()
+    {
+        for (const bool replaced : {false, true}) {
+            ScratchDir dir;
+            ScratchDir::write(kList, "\"a\",1\r\n");
+            QProcess program;
+            program.setProcessEnvironment([] {
+                QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+                env.insert("QT_QPA_PLATFORM", "offscreen");
+                return env;
+            }());
+            program.start(ZORVEX_PROGRAM, {});
+            QTRY_VERIFY(QFile::exists(".zorvex.lock"));
+            const QByteArray other = "4242\nzorvex\nyoga-laptop\n";
+            if (replaced) {
+                QVERIFY(QFile::remove(".zorvex.lock"));
+                ScratchDir::write(".zorvex.lock", other);
+            }
+            QVERIFY(::kill(pid_t(program.processId()), SIGTERM) == 0);
+            QVERIFY(program.waitForFinished(10000));
+            QCOMPARE(ScratchDir::read(".zorvex.lock"), replaced ? other : QByteArray("<missing>"));
+        }
     }
 
     // A set recorded in the last millisecond of the year carries that instant's date and time.
