@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QSysInfo>
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -311,6 +312,39 @@ private Q_SLOTS:
         const QByteArray now = ScratchDir::read(".zorvex.lock");
         QCOMPARE(now == found, !lock.started); // a start takes the lock over
         QVERIFY(!lock.started || now.startsWith(pid));
+    }
+
+    void aFullDiskLeavesTheFolderAsItWas_data()
+    {
+        QTest::addColumn<bool>("historyBefore"); // item a has a history already
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Next, the first record of a history") << false << "cmdNext";
+        QTest::newRow("Next, a record added to a history") << true << "cmdNext";
+        QTest::newRow("registering") << false << "cmdNew";
+    }
+    // The disk fills up part way through a write: 書き込みエラー, and every file as it was, with
+    // no history left behind by a first record that failed and no part of a record added.
+    void aFullDiskLeavesTheFolderAsItWas()
+    {
+        QFETCH(bool, historyBefore);
+        QFETCH(QString, button);
+        ScratchDir dir;
+        ScratchDir::write(kList, "\"a\",1\r\n\"b\",2\r\n");
+        if (historyBefore)
+            ScratchDir::write("a.txt", kStamp.left(12));
+        const QStringList before = snapshot(".", false);
+        Run run;
+        run.counting.Form_Load();
+        run.settings.Form_Load();
+        run.fs.inputAnswers << "c"
+                            << "4";
+        rlimit old {}, full {20, RLIM_INFINITY};
+        std::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(prlimit(0, RLIMIT_FSIZE, &full, &old) == 0);
+        run.click(button.toLatin1());
+        setrlimit(RLIMIT_FSIZE, &old);
+        QCOMPARE(run.fs.titles(), Texts({"書き込みエラー"}));
+        QCOMPARE(snapshot(".", false), before);
     }
 
     // A file of the lock's name that this program may not even read is not its lock: it stays,
