@@ -119,7 +119,14 @@ private Q_SLOTS:
             refusedName(name, kNotInFileNames);
         refusedName("a\u0085", "項目名に制御文字は使えません。");
         refusedName("..", "項目名に . や .. は使えません。");
+        refusedName("項目一覧", "項目名「項目一覧」は使えません。");
         refusedName(QString(252, u'x'), "項目名が長すぎます。");
+        const QString longest(251, u'x'); // 255 bytes with .txt
+        QTest::newRow("a name of 251 bytes is taken")
+            << Registering {.answers = {longest, "1"},
+                            .boxes = {done("新規登録終了", longest + " の設定を新規登録しました")},
+                            .list = "\"a\",1\r\n\"" + longest.toLatin1() + "\",1\r\n",
+                            .created = {longest + ".txt"}};
         const Box registeredN = done("新規登録終了", "n の設定を新規登録しました");
         QTest::newRow("a new item and its history, the target as typed after leading blanks")
             << Registering {.answers = {"n", "  1234.5"},
