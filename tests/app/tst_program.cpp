@@ -126,7 +126,11 @@ private Q_SLOTS:
             p.press("cmdHelp");
             p.press("cmdHelp");
             QTRY_COMPARE(ScratchDir::read("xchm.pids").count('\n'), 1);
-            p.press("cmdEnd");
+            // A round started on a list emptied meanwhile says 項目無し and comes back here;
+            // the program goes on while that box is open.
+            ScratchDir::write(kList, "");
+            p.press("cmdAgain");
+            QTimer::singleShot(0, qApp, [&] { p.press("cmdEnd"); });
         }));
         const QString shown = QDir::current().filePath("QvHelp.chm");
         QCOMPARE(ScratchDir::read("xchm.files"), QFile::encodeName(shown) + '\n');
