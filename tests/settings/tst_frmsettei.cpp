@@ -183,6 +183,8 @@ private Q_SLOTS:
         QTest::newRow("four digits and a half, made whole to the even neighbour")
             << "a"
             << "1234.5" << saved << QByteArray("\"a\",1234\r\n\"b\",2\r\n");
+        QTest::newRow("a target of 0") << "a"
+                                       << "0" << saved << QByteArray("\"a\",0\r\n\"b\",2\r\n");
         QTest::newRow("2,5 is 2: a comma ends the number")
             << "a"
             << "2,5" << saved << QByteArray("\"a\",2\r\n\"b\",2\r\n");
@@ -311,6 +313,29 @@ private Q_SLOTS:
         f.run.pick(1);
         f.run.pick(0);
         QCOMPARE(f.run.text("txtKoumoku") + ' ' + f.run.text("txtKaisu"), "a 1");
+    }
+
+    // 保存, クリア and 削除 ask for an item first, and touch nothing.
+    void nothingPickedAsksFirst()
+    {
+        Folder f;
+        QVERIFY(f.opened);
+        f.run.type("txtKoumoku", "a");
+        for (const char *button : {"cmdHozon", "cmdClear", "cmdDel"})
+            f.run.click(button);
+        const Box first = done("項目未選定", "先に項目を選んで下さい");
+        QCOMPARE(f.run.fs.boxes, QList({first, first, first}));
+        QCOMPARE(f.run.files(), Files({{kList, kAB}, {"a.txt", kA}, {"b.txt", kB}}));
+    }
+
+    // Keypad Enter presses a picture button as Return does.
+    void keypadEnterPressesAButton()
+    {
+        Folder f;
+        f.run.settings.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.run.settings));
+        QTest::keyClick(f.run.find("cmdNew"), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(f.run.fs.prompts.value(0), Prompt({"項目名入力", "項目名は何ですか？"}));
     }
 
     void fixedAccessibleNames()
