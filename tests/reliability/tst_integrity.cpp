@@ -390,6 +390,25 @@ private Q_SLOTS:
         }
     }
 
+    // A history that is a pipe is neither emptied nor deleted, and clearing says so.
+    void pipeAsHistory()
+    {
+        ScratchDir dir;
+        ScratchDir::write(kList, "\"a\",1\r\n");
+        QVERIFY(::mkfifo("a.txt", 0600) == 0 && ZRVM::LoadItemList().ok());
+        Run run;
+        run.settings.Form_Load(); // 読み込みエラー for the history on view
+        run.pick(0);
+        run.click("cmdClear");
+        run.click("cmdDel");
+        const Box refused {.title = "書き込みエラー",
+                           .text = "a.txt に書き込めませんでした。\n通常のファイルではありません"
+                                   "（パイプ、デバイスまたはフォルダ）。"};
+        QCOMPARE(run.fs.boxes.value(2), refused);
+        QCOMPARE(run.fs.titles().last(), "削除終了");
+        QVERIFY(QFileInfo("a.txt").exists() && !QFileInfo("a.txt").isFile());
+    }
+
     // A set recorded in the last millisecond of the year carries that instant's date and time.
     void recordAtMidnight()
     {
