@@ -212,6 +212,17 @@ private Q_SLOTS:
         QTest::keyClick(w.findChild<QWidget *>("cmdNext"), Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(ScratchDir::read("a.txt") + ScratchDir::read("b.txt"), history({"3", "1"}));
     }
+
+    // The controls whose text is not their content have a fixed name for a screen reader.
+    void fixedAccessibleNames()
+    {
+        FakeServices fs;
+        frmMain w(fs.services);
+        Texts names;
+        for (const char *control : {"txtKaisu", "hsbKaisu", "cmdCut"})
+            names << accessibleName(w.findChild<QWidget *>(control));
+        QCOMPARE(names, Texts({"回数", "回数の調整", "中断"}));
+    }
 };
 
 QTEST_MAIN(TestFrmMain)
