@@ -143,10 +143,7 @@ void frmMain::createControls()
     cmdNext = place(new QToolButton(this), "cmdNext", rect(8250, 5625, 990, 990));
     cmdNext->setFont(UiStyle::gothic(9));
     cmdNext->setText(QStringLiteral("次へ"));
-    QIcon hand;
-    hand.addFile(QStringLiteral(":/pictures/next32.png"), QSize(32, 32));
-    hand.addFile(QStringLiteral(":/pictures/next16.png"), QSize(16, 16));
-    cmdNext->setIcon(hand);
+    cmdNext->setIcon(UiStyle::icon({QStringLiteral("next32.png"), QStringLiteral("next16.png")}));
     cmdNext->setIconSize(QSize(32, 32));
     cmdNext->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     cmdNext->setFocusPolicy(Qt::StrongFocus);
@@ -183,7 +180,7 @@ void frmMain::createControls()
 
     cmdCut = place(new QPushButton(this), "cmdCut", rect(9000, 75, 390, 345));
     cmdCut->setAccessibleName(QStringLiteral("中断"));
-    cmdCut->setIcon(QIcon(QStringLiteral(":/pictures/cut16.png")));
+    cmdCut->setIcon(UiStyle::icon({QStringLiteral("cut16.png")}));
     cmdCut->setIconSize(QSize(16, 16));
     keepButtonFace(cmdCut);
 

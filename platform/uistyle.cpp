@@ -6,6 +6,7 @@
 #include <QFocusFrame>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QImageReader>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QScreen>
@@ -214,12 +215,31 @@ QFont gothic(qreal pointSize)
     return font;
 }
 
-QIcon windowIcon()
+namespace {
+
+// Read in the format its name says: left to guess, the image reader loads every image plugin
+// installed to ask each whether it knows the file, which costs more than reading the picture.
+QImage readImage(const QString &path)
+{
+    QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+} // namespace
+
+QIcon icon(const QStringList &fileNames)
 {
     QIcon icon;
-    for (const int size : {16, 32, 48, 256})
-        icon.addFile(QStringLiteral(":/pictures/icon%1.png").arg(size), QSize(size, size));
+    for (const QString &fileName : fileNames)
+        icon.addPixmap(picture(fileName));
     return icon;
+}
+
+QIcon windowIcon()
+{
+    return icon({QStringLiteral("icon16.png"), QStringLiteral("icon32.png"),
+                 QStringLiteral("icon48.png"), QStringLiteral("icon256.png")});
 }
 
 QPixmap picture(const QString &fileName)
@@ -228,12 +248,15 @@ QPixmap picture(const QString &fileName)
     if (qGuiApp && qGuiApp->devicePixelRatio() > 1) {
         const QFileInfo file(path);
         // Qt's image reader takes the device pixel ratio from the "@2x" in the name.
-        QPixmap twice;
-        if (twice.load(
-                QStringLiteral(":/pictures/%1@2x.%2").arg(file.completeBaseName(), file.suffix())))
-            return twice;
+        const QString twicePath
+            = QStringLiteral(":/pictures/%1@2x.%2").arg(file.completeBaseName(), file.suffix());
+        QImage twice = QFileInfo::exists(twicePath) ? readImage(twicePath) : QImage();
+        if (!twice.isNull()) {
+            twice.setDevicePixelRatio(2);
+            return QPixmap::fromImage(std::move(twice));
+        }
     }
-    return QPixmap(path);
+    return QPixmap::fromImage(readImage(path));
 }
 
 void captionOnFrameLine(QGroupBox *frame)

@@ -41,6 +41,9 @@ QFont gothic(qreal pointSize);
 // switcher and the taskbar alike.
 QIcon windowIcon();
 
+// A button's picture at the sizes named ("next32.png", "next16.png"), each as picture() reads it.
+QIcon icon(const QStringList &fileNames);
+
 // A picture of the resources by file name ("logo.gif"), its "@2x" twin on a screen scaled by
 // two or more.
 QPixmap picture(const QString &fileName);

@@ -53,12 +53,10 @@ QToolButton *pictureButton(QWidget *parent, const char *name, int left, const QS
 {
     auto *button
         = UiStyle::place(new PictureButton(parent), name, UiStyle::rect(left, 150, 840, 915));
-    QIcon icon;
-    const QString path = QStringLiteral(":/pictures/") + picture;
-    icon.addFile(path + QStringLiteral("32.png"), QSize(32, 32));
+    QStringList sizes {picture + QStringLiteral("32.png")};
     if (withSmall)
-        icon.addFile(path + QStringLiteral("16.png"), QSize(16, 16));
-    button->setIcon(icon);
+        sizes << picture + QStringLiteral("16.png");
+    button->setIcon(UiStyle::icon(sizes));
     button->setIconSize(QSize(32, 32));
     button->setText(caption);
     button->setToolTip(tip);
