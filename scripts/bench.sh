@@ -2,7 +2,8 @@
 # Builds the benchmarks in Release (build-bench) and runs them all: the in-process figures with
 # Google Benchmark, then, as whole processes under one virtual X display, the settings window
 # with long histories against an empty one, start-up to the first paint against an empty Qt
-# window and a window with one line of Japanese text, the same with the accessibility bus on,
+# window, a window with one line of Japanese text and a window with the counting window's texts
+# as plain labels, the same with the accessibility bus on,
 # and the idle check. Every figure is printed beside its floor from the same run.
 # Arguments go to the Google Benchmark binary (e.g. --benchmark_filter=ShowHistory);
 # ZORVEX_STARTUP_RUNS (default 40) and ZORVEX_HISTORY_RUNS (default 20) set the process runs.
@@ -15,7 +16,7 @@ dir="$root/build-bench"
 cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
     -DZORVEX_BENCH=ON >/dev/null
 cmake --build "$dir" -j "$(nproc)" --target zorvex zorvex_bench zorvex_firstpaint \
-    zorvex_settingspaint zorvex_emptywindow zorvex_textwindow zorvex_firstpaint_nofontcheck \
+    zorvex_settingspaint zorvex_emptywindow zorvex_textwindow zorvex_labelswindow zorvex_firstpaint_nofontcheck \
     zorvex_startup_driver
 
 # Qt wants a private runtime directory; a fresh one keeps its warning out of the figures.
@@ -34,7 +35,8 @@ unset QT_QPA_PLATFORM
 "$root/scripts/with-xvfb.sh" "$driver" history "${ZORVEX_HISTORY_RUNS:-20}" \
     "$bench/zorvex_settingspaint" 100000 1000000
 "$root/scripts/with-xvfb.sh" "$driver" startup "$startupRuns" "$bench/zorvex_firstpaint" \
-    "$bench/zorvex_emptywindow" "$bench/zorvex_textwindow" "$bench/zorvex_firstpaint_nofontcheck"
+    "$bench/zorvex_emptywindow" "$bench/zorvex_textwindow" "$bench/zorvex_labelswindow" \
+    "$bench/zorvex_firstpaint_nofontcheck"
 
 echo "== Start-up with the accessibility bus on (Xvfb, own D-Bus session) =="
 # As on a desktop where a screen reader runs: the bus is up before the programs start, and Qt
