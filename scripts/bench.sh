@@ -46,7 +46,7 @@ QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$root/scripts/with-xvfb.sh" dbus-run-session
         >/dev/null && exec "$@"' - \
     "$driver" startup "$startupRuns" \
     "$bench/zorvex_firstpaint" "$bench/zorvex_emptywindow" "$bench/zorvex_textwindow" \
-    2> >(grep -v -e '^dbus-daemon' -e 'SpiRegistry daemon' >&2)
+    "$bench/zorvex_labelswindow" 2> >(grep -v -e '^dbus-daemon' -e 'SpiRegistry daemon' >&2)
 
 echo "== Idle =="
 "$root/scripts/with-xvfb.sh" "$driver" idle "$dir/app/zorvex"
