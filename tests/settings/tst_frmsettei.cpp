@@ -256,38 +256,6 @@ private Q_SLOTS:
         QCOMPARE(Text(f.run.text("lblGoukei")), removing.total);
     }
 
-    void chains_data()
-    {
-        QTest::addColumn<QStringList>("buttons");
-        QTest::addColumn<Texts>("titles");
-        QTest::addColumn<QByteArray>("list"); // afterwards
-        QTest::newRow("削除, then 保存 of the next first item")
-            << QStringList {"cmdDel", "cmdHozon"}
-            << Texts {"クリア確認", "削除終了", "設定更新終了"} << QByteArray("\"b\",7\r\n");
-        QTest::newRow("登録, then 保存, then クリア")
-            << QStringList {"cmdNew", "cmdHozon", "cmdClear"}
-            << Texts {"新規登録終了", "設定更新終了", "クリア確認", "クリア終了"}
-            << QByteArray("\"a\",7\r\n\"b\",2\r\n\"n\",4\r\n");
-    }
-    // Commands one after the other, each on item a (or the first item left) picked afresh with
-    // the target 7 typed: none is refused because the one before it wrote the list.
-    void chains()
-    {
-        QFETCH(QStringList, buttons);
-        Folder f;
-        QVERIFY(f.opened);
-        f.run.fs.inputAnswers.append({"n", "4"});
-        for (const QString &button : buttons) {
-            f.run.pick(0);
-            f.run.type("txtKaisu", "7");
-            f.run.click(button.toLatin1());
-        }
-        QTEST(f.run.fs.titles(), "titles");
-        for (const Box &box : f.run.fs.boxes)
-            QVERIFY2(!box.text.contains("ほかで変更"), qPrintable(box.title + u' ' + box.text));
-        QTEST(ScratchDir::read(kList), "list");
-    }
-
     // The list turns into a folder: クリア, 削除 and 保存 each tell of the failed write, and the
     // table goes on holding the list as it was.
     void failedWritesKeepListTableAndFiles()
