@@ -1,4 +1,3 @@
-#include "clock.h"
 #include "failuretexts.h"
 #include "folderlock.h"
 #include "history.h"
@@ -22,20 +21,6 @@ struct LockCase
     bool asked = false; // that question came
     bool told = false; // 二重起動 came
     bool started = false;
-};
-
-// A clock that moves on by a millisecond at every reading, as a real one does.
-struct TickingClock final : Clock
-{
-    explicit TickingClock(const QDateTime &start)
-        : now(start)
-    { }
-    mutable QDateTime now;
-    QDateTime tick() const { return std::exchange(now, now.addMSecs(1)); }
-    QDate currentDate() const override { return tick().date(); }
-    QTime currentTime() const override { return tick().time(); }
-    QDateTime currentDateTime() const override { return tick(); }
-    qint64 monotonicMs() const override { return 0; }
 };
 
 Q_DECLARE_METATYPE(LockCase)
@@ -409,24 +394,6 @@ private Q_SLOTS:
         QCOMPARE(run.fs.boxes.value(2), refused);
         QCOMPARE(run.fs.titles().last(), "削除終了");
         QVERIFY(QFileInfo("a.txt").exists() && !QFileInfo("a.txt").isFile());
-    }
-
-    // A set recorded in the last millisecond of the year carries that instant's date and time.
-    void recordAtMidnight()
-    {
-        ScratchDir dir;
-        ScratchDir::write(kList, "\"a\",1\r\n");
-        const QDateTime last(QDate(2026, 12, 31), QTime(23, 59, 59, 999));
-        TickingClock clock(last);
-        FakeServices fs;
-        Services services {fs, clock, fs, fs, fs, fs};
-        frmMain counting(services);
-        counting.Form_Load();
-        QMetaObject::invokeMethod(counting.findChild<QWidget *>("cmdNext"), "click");
-        QCOMPARE(
-            ScratchDir::read("a.txt"),
-            QByteArray::fromHex("22 31 32 8C 8E 33 31 93 FA 22 2C 22 32 33 8E 9E 35 39 95 AA 35 "
-                                "39 95 62 22 2C 31 0D 0A"));
     }
 };
 
