@@ -2,18 +2,13 @@
 // current folder, the way a user clicks it; "load" prints what the program reads from the
 // current folder. Two marks in the system calls, failed look-ups of names that cannot exist,
 // tell the script where the command's writes begin and when the window showed it as done.
-#include "fakes.h"
-#include "frmmain.h"
-#include "frmsettei.h"
 #include "history.h"
 #include "historyindex.h"
 #include "itemlist.h"
-#include "zrvm.h"
+#include "windows.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMap>
 #include <cstdio>
 #include <unistd.h>
@@ -37,26 +32,22 @@ int act(const QStringList &args)
         {"delete", {"cmdDel", {"クリア確認", "削除終了"}}},
     };
     const auto [button, done] = commands.value(args.value(0));
-    FakeServices fs;
-    QWidget both;
-    frmMain counting(fs.services, &both);
-    frmSettei settings(fs.services, &both);
     if (!button)
         return 2;
+    Run run;
     if (args[0] == "next") {
-        counting.Form_Load();
-        counting.findChild<QLineEdit *>("txtKaisu")->setText(args.value(1));
-    } else if (ZRVM::LoadItemList().ok()) {
+        run.counting.Form_Load();
+        run.counting.findChild<QLineEdit *>("txtKaisu")->setText(args.value(1));
+    } else if (run.openSettings()) {
         // The same steps for every command; each uses those it needs.
-        settings.Form_Load();
-        fs.inputAnswers << args.mid(1);
-        settings.findChild<QListWidget *>("lstKoumoku")->setCurrentRow(args.value(1).toInt());
-        settings.findChild<QLineEdit *>("txtKaisu")->setText(args.value(2));
+        run.fs.inputAnswers << args.mid(1);
+        run.pick(args.value(1).toInt());
+        run.type("txtKaisu", args.value(2));
     }
     mark("begin");
-    QMetaObject::invokeMethod(both.findChild<QWidget *>(button), "click");
+    run.click(button);
     QStringList titles;
-    for (const Box &box : fs.boxes)
+    for (const Box &box : run.fs.boxes)
         titles << box.title;
     if (titles != done) {
         std::fprintf(stderr, "boxes: %s\n", qPrintable(titles.join(", ")));
