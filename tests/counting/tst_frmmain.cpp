@@ -4,7 +4,6 @@
 
 #include <QScrollBar>
 #include <QTest>
-#include <clocale>
 
 using Histories = QMap<QString, QStringList>; // item name: the counts of its records
 
@@ -42,13 +41,7 @@ class TestFrmMain : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // A German desktop writes 2,5 and 1.234,5: none of that may reach a history.
-    void initTestCase()
-    {
-        qputenv("LC_ALL", "de_DE.UTF-8");
-        std::setlocale(LC_ALL, "de_DE.UTF-8");
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    }
+    void initTestCase() { useGermanLocale(); }
 
     // First of all: the flash colour index lives for the whole run of this program.
     void flashColoursStepAcrossRounds()
@@ -117,23 +110,18 @@ private Q_SLOTS:
                       .button = "終わり",
                       .records = ones,
                       .settings = true};
-        QTest::newRow("a failed history write keeps item and count") << Round {
-            .list = ab,
-            .counts = {"7"},
-            .folderInstead = "a.txt",
-            .boxes = {{.title = "書き込みエラー",
-                       .text = "a.txt に書き込めませんでした。\n通常のファイルではありません"
-                               "（パイプ、デバイスまたはフォルダ）。"}},
-            .colours = {12, 15},
-            .count = "7"};
+        QTest::newRow("a failed history write keeps item and count")
+            << Round {.list = ab,
+                      .counts = {"7"},
+                      .folderInstead = "a.txt",
+                      .boxes = {notAFile("a.txt")},
+                      .colours = {12, 15},
+                      .count = "7"};
         QTest::newRow("the history first, a failed list save goes on")
             << Round {.list = ab,
                       .counts = {"7"},
                       .folderInstead = kList,
-                      .boxes = {{.title = "書き込みエラー",
-                                 .text = kList
-                                     + " に書き込めませんでした。\n通常のファイルではありません"
-                                       "（パイプ、デバイスまたはフォルダ）。"}},
+                      .boxes = {notAFile(kList)},
                       .colours = {15, 12},
                       .count = "1",
                       .button = "終わり",

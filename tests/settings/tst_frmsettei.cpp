@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QTest>
-#include <clocale>
 
 // The question before クリア or 削除: Enter keeps the data.
 static Box question(const QString &text)
@@ -66,13 +65,7 @@ class TestFrmSettei : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // A German desktop writes 2,5 and 40.000: none of that may reach a file or the window.
-    void initTestCase()
-    {
-        qputenv("LC_ALL", "de_DE.UTF-8");
-        std::setlocale(LC_ALL, "de_DE.UTF-8");
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    }
+    void initTestCase() { useGermanLocale(); }
 
     void historyAndTotal_data()
     {
@@ -270,10 +263,7 @@ private Q_SLOTS:
         f.run.click("cmdHozon");
         QVERIFY(QDir().rmdir(kList));
         ScratchDir::write(kList, kAB);
-        const Box failed {.title = "書き込みエラー",
-                          .text = kList
-                              + " に書き込めませんでした。\n通常のファイルではありません"
-                                "（パイプ、デバイスまたはフォルダ）。"};
+        const Box failed = notAFile(kList);
         const Box clearA = question("aのカウント数と履歴データをクリアします。よろしいですか？");
         const Box deleteA = question("aを削除します。よろしいですか？");
         QCOMPARE(f.run.fs.boxes, QList({clearA, failed, deleteA, failed, failed}));

@@ -11,8 +11,26 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <clocale>
 
 using Files = QMap<QString, QByteArray>; // every file of a folder with its bytes
+
+// A German desktop writes 2,5 and 1.234,5: none of that may reach a file or a window.
+inline void useGermanLocale()
+{
+    qputenv("LC_ALL", "de_DE.UTF-8");
+    std::setlocale(LC_ALL, "de_DE.UTF-8");
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+}
+
+// 書き込みエラー for a file whose place a pipe, a device or a folder has taken.
+inline Box notAFile(const QString &file)
+{
+    return {.title = "書き込みエラー",
+            .text = file
+                + " に書き込めませんでした。\n通常のファイルではありません"
+                  "（パイプ、デバイスまたはフォルダ）。"};
+}
 
 // A history file as the program writes it: one record per count, stamped by FakeServices.
 inline QByteArray history(const QStringList &counts)
