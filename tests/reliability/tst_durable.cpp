@@ -27,10 +27,7 @@ private Q_SLOTS:
             .text = "項目一覧.txt の2行目に壊れた部分（停電などで書きかけになったデータ）"
                     "があるため、その部分を読み飛ばしました。ほかの記録はそのまま使え"
                     "ます。\n壊れた部分はファイルに残してあります。テキストエディターで確認して"
-                    "ください。",
-            .icon = MessageIcon::Warning,
-            .buttons = MessageButtons::Ok,
-            .defaultButton = DefaultButton::Ok};
+                    "ください。"};
         QCOMPARE(run.fs.boxes, QList<Box> {told});
         QCOMPARE(run.text("lblSnd(2)"), "2.背筋");
 
