@@ -10,17 +10,38 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 // What the signal and exit handlers need, set up before the lock is held: nothing in a signal
-// handler may allocate.
+// handler may allocate. The lock is known by its file and its bytes: a file number alone may be
+// given again to a file made after this one went.
 char heldPath[4096];
+char heldBytes[512];
+ssize_t heldSize = 0;
 dev_t heldDevice = 0;
 ino_t heldInode = 0;
 volatile std::sig_atomic_t held = 0;
+
+// Whether the lock file is still the one this copy made. Only calls a signal handler may make.
+bool lockIsOurs()
+{
+    const int fd = ::open(heldPath, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st
+    {
+    };
+    char now[sizeof heldBytes + 1];
+    const bool same = ::fstat(fd, &st) == 0 && st.st_dev == heldDevice && st.st_ino == heldInode
+        && ::read(fd, now, sizeof now) == heldSize
+        && std::memcmp(now, heldBytes, size_t(heldSize)) == 0;
+    ::close(fd);
+    return same;
+}
 
 // Only the lock this copy made goes: should another copy have put its own lock in its place
 // meanwhile, that one stays.
@@ -28,10 +49,7 @@ void releaseHeld()
 {
     if (held) {
         held = 0;
-        struct stat st
-        {
-        };
-        if (::lstat(heldPath, &st) == 0 && st.st_dev == heldDevice && st.st_ino == heldInode)
+        if (lockIsOurs())
             ::unlink(heldPath);
     }
 }
@@ -54,10 +72,16 @@ void releaseOnEveryEnd(const QString &fileName)
     const QByteArray path = QFile::encodeName(QDir(fileName).absolutePath());
     if (size_t(path.size()) >= sizeof heldPath)
         return;
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
     struct stat st
     {
     };
-    if (::lstat(path.constData(), &st) != 0)
+    heldSize = ::fstat(fd, &st) == 0 ? ::read(fd, heldBytes, sizeof heldBytes) : -1;
+    ::close(fd);
+    // A lock longer than what is kept of it could not be told from another one.
+    if (heldSize < 0 || size_t(heldSize) == sizeof heldBytes)
         return;
     std::memcpy(heldPath, path.constData(), size_t(path.size()) + 1);
     heldDevice = st.st_dev;
@@ -95,26 +119,30 @@ bool otherCopyRuns(Dialogs &dialogs)
 } // namespace
 
 FolderLock::FolderLock(const QString &fileName)
-    : m_lock(fileName)
+    : m_lock(std::make_unique<QLockFile>(fileName))
 {
     // A copy may count for hours: only a copy that is gone leaves a stale lock.
-    m_lock.setStaleLockTime(0);
+    m_lock->setStaleLockTime(0);
 }
 
 FolderLock::~FolderLock()
 {
-    // The lock goes with m_lock; from here on it may be another copy's.
+    // QLockFile removes whatever file has the lock's name. Should that be another copy's lock
+    // by now, the QLockFile is left as it is, open until this process ends, so that the other
+    // copy's lock stays.
+    if (held && !lockIsOurs())
+        (void)m_lock.release();
     held = 0;
 }
 
 bool FolderLock::take(Dialogs &dialogs)
 {
-    if (!m_lock.tryLock(0)) {
-        if (m_lock.error() != QLockFile::LockFailedError)
+    if (!m_lock->tryLock(0)) {
+        if (m_lock->error() != QLockFile::LockFailedError)
             return true;
         qint64 pid = 0;
         QString host, application;
-        const bool readable = m_lock.getLockInfo(&pid, &host, &application);
+        const bool readable = m_lock->getLockInfo(&pid, &host, &application);
         // On this machine the lock's process was looked at: it runs.
         if (readable && (host.isEmpty() || host == QSysInfo::machineHostName()))
             return otherCopyRuns(dialogs);
@@ -125,19 +153,19 @@ bool FolderLock::take(Dialogs &dialogs)
                                "ロックファイルがあります。\n%2\n"
                                "そのZorvexが終了していれば、このまま起動できます。"
                                "起動しますか？")
-                    .arg(host, QDir(m_lock.fileName()).absolutePath()),
+                    .arg(host, QDir(m_lock->fileName()).absolutePath()),
                 QStringLiteral("起動確認"), MessageIcon::Warning, MessageButtons::OkCancel,
                 DefaultButton::Cancel))
             return false;
         // A file of that name this program may not even read is not taken for a lock of its
         // own: it stays, and this copy runs without a lock, as in a folder it may not write.
-        if (!readable && !QFileInfo(m_lock.fileName()).isReadable())
+        if (!readable && !QFileInfo(m_lock->fileName()).isReadable())
             return true;
         // An empty or garbled lock names nobody; one from another machine the user let go.
-        m_lock.removeStaleLockFile();
-        if (!m_lock.tryLock(0))
-            return m_lock.error() != QLockFile::LockFailedError || otherCopyRuns(dialogs);
+        m_lock->removeStaleLockFile();
+        if (!m_lock->tryLock(0))
+            return m_lock->error() != QLockFile::LockFailedError || otherCopyRuns(dialogs);
     }
-    releaseOnEveryEnd(m_lock.fileName());
+    releaseOnEveryEnd(m_lock->fileName());
     return true;
 }

@@ -3,6 +3,8 @@
 #include <QLockFile>
 #include <QString>
 
+#include <memory>
+
 class Dialogs;
 
 // The lock of the data folder (the current directory) for one run, so that no second copy of
@@ -27,5 +29,5 @@ public:
     bool take(Dialogs &dialogs);
 
 private:
-    QLockFile m_lock;
+    std::unique_ptr<QLockFile> m_lock;
 };

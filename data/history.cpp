@@ -149,10 +149,7 @@ void remove(const QString &itemName)
 {
     if (!isSafeHistoryName(itemName))
         return;
-    // Only a history goes: a pipe, a device or a folder in its place is something of the user's.
-    const QString file = existingFileName(itemName);
-    if (QFileInfo(file).isFile())
-        (void)TextFile::remove(file);
+    (void)TextFile::remove(existingFileName(itemName));
 }
 
 } // namespace History

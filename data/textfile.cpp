@@ -204,6 +204,24 @@ qsizetype lineAfter(QByteArrayView bytes)
     return line;
 }
 
+// Takes away the file this program has just created and still holds open, provided its name
+// still leads to it: a file put in its place meanwhile is somebody else's.
+static void removeOwnFile(QFile &file, const QString &fileName)
+{
+    bool same = true;
+#if defined(Q_OS_UNIX)
+    struct stat held
+    {
+    }, named {};
+    same = ::fstat(file.handle(), &held) == 0
+        && ::lstat(QFile::encodeName(fileName).constData(), &named) == 0
+        && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+#endif
+    file.close();
+    if (same)
+        QFile::remove(fileName);
+}
+
 IoStatus append(const QString &fileName, QStringView text)
 {
     bool existed = QFileInfo::exists(fileName) || QFileInfo(fileName).isSymLink();
@@ -235,8 +253,7 @@ IoStatus append(const QString &fileName, QStringView text)
         const QString reason
             = file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string(errno);
         if (!existed) {
-            file.close();
-            QFile::remove(fileName);
+            removeOwnFile(file, fileName);
         } else if (file.size() != before) {
             file.resize(before);
         }
@@ -300,6 +317,9 @@ IoStatus truncate(const QString &fileName)
 
 IoStatus remove(const QString &fileName)
 {
+    // Only a data file goes: a pipe, a device or a folder in its place is something of the user's.
+    if (!QFileInfo(fileName).isFile())
+        return notRegularFile(fileName, IoAction::Write);
     if (!QFile::remove(fileName))
         return IoStatus::failure(fileName, QStringLiteral("not removed"));
     return syncFolder(fileName);

@@ -68,7 +68,7 @@ qsizetype lineAfter(QByteArrayView bytes);
 // Appends one or more records, given as text, in the file's own encoding (see FileText), on a
 // line of their own: a last line that an editor saved without its line end gets CR LF first.
 // Empty text only creates a missing file. On failure the file is cut back to its former length,
-// and a file this call created is removed again.
+// and a file this call created is removed again, unless another file has taken its name.
 IoStatus append(const QString &fileName, QStringView text);
 // Replaces the contents in one step: the old file stays until the new one is complete. Bytes
 // equal to those on disk are not written at all. A symbolic link is written through, and a file
@@ -78,7 +78,8 @@ IoStatus replace(const QString &fileName, const QByteArray &bytes,
                  const QByteArray *expected = nullptr);
 // Cuts the file to zero length, or creates it empty; a UTF-8 file keeps its byte-order mark.
 IoStatus truncate(const QString &fileName);
-// Removes the file, the removal on disk before this returns.
+// Removes a data file, the removal on disk before this returns. Anything else of that name (a
+// pipe, a device, a folder) is the user's and stays: a failure.
 IoStatus remove(const QString &fileName);
 // Every write above returns once its bytes and names are on the disk, not in the system's cache
 // only: a power cut right after cannot take back what was reported as written. These do the

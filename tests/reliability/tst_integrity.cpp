@@ -341,6 +341,26 @@ private Q_SLOTS:
         QCOMPARE(ScratchDir::read(".zorvex.lock"), "someone else's");
     }
 
+    // A run that ends takes its lock away, but not a lock that another copy has put in its
+    // place meanwhile, though the new file may well get the old one's number.
+    void anEndTakesAwayOnlyItsOwnLock()
+    {
+        for (const bool replaced : {false, true}) {
+            ScratchDir dir;
+            FakeServices fs;
+            const QByteArray other = "4242\nzorvex\nyoga-laptop\n";
+            {
+                FolderLock folder;
+                QVERIFY(folder.take(fs));
+                if (replaced) {
+                    QVERIFY(QFile::remove(".zorvex.lock"));
+                    ScratchDir::write(".zorvex.lock", other);
+                }
+            }
+            QCOMPARE(ScratchDir::read(".zorvex.lock"), replaced ? other : QByteArray("<missing>"));
+        }
+    }
+
     // The program ended by a signal takes its lock away, but not a lock that another copy has
     // put in its place meanwhile.
     void aSignalTakesAwayOnlyItsOwnLock()
