@@ -157,9 +157,11 @@ bool FolderLock::take(Dialogs &dialogs)
                 QStringLiteral("起動確認"), MessageIcon::Warning, MessageButtons::OkCancel,
                 DefaultButton::Cancel))
             return false;
-        // A file of that name this program may not even read is not taken for a lock of its
-        // own: it stays, and this copy runs without a lock, as in a folder it may not write.
-        if (!readable && !QFileInfo(m_lock->fileName()).isReadable())
+        // Only a plain file this program can read is taken for a lock: anything else of that
+        // name (a file it may not read, a link, a folder) stays, and this copy runs without a
+        // lock, as in a folder it may not write.
+        const QFileInfo found(m_lock->fileName());
+        if (!found.isReadable() || found.isSymLink() || !found.isFile())
             return true;
         // An empty or garbled lock names nobody; one from another machine the user let go.
         m_lock->removeStaleLockFile();

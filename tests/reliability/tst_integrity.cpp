@@ -341,6 +341,23 @@ private Q_SLOTS:
         QCOMPARE(ScratchDir::read(".zorvex.lock"), "someone else's");
     }
 
+    // A link of the lock's name is not a lock, though the empty file it leads to would be taken
+    // over as one: the link stays, and the copy runs without a lock.
+    void aLinkAsLockIsLeftAlone()
+    {
+        ScratchDir dir;
+        ScratchDir::write("mine.txt", "");
+        QVERIFY(QFile::link("mine.txt", ".zorvex.lock"));
+        FakeServices fs;
+        {
+            FolderLock folder;
+            QVERIFY(folder.take(fs));
+        }
+        QCOMPARE(fs.boxes, QList<Box>());
+        QVERIFY(QFileInfo(".zorvex.lock").isSymLink());
+        QCOMPARE(ScratchDir::read("mine.txt"), "");
+    }
+
     // A run that ends takes its lock away, but not a lock that another copy has put in its
     // place meanwhile, though the new file may well get the old one's number.
     void anEndTakesAwayOnlyItsOwnLock()
