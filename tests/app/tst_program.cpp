@@ -73,26 +73,6 @@ class TestProgram : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // 項目無し, then the settings window, where the first items are registered; 開始 starts a
-    // round in a counting window that shows, and the settings window is gone.
-    void theFirstDayStartsInAnEmptyFolder()
-    {
-        Program p;
-        p.answers = {"腹筋", "1", "腕立て", "1"};
-        QVERIFY(p.run(AppWindow::Counting, [&] {
-            p.press("cmdNew");
-            p.press("cmdNew");
-            p.press("cmdAgain");
-            QVERIFY(QTest::qWaitForWindowExposed(p.windows.loaded(AppWindow::Counting)));
-            QVERIFY(!p.windows.loaded(AppWindow::Settings));
-            QMetaObject::invokeMethod(p.find(AppWindow::Counting, "cmdCut"), "click");
-            p.press("cmdEnd");
-        }));
-        QCOMPARE(ScratchDir::read(kList),
-                 QByteArray::fromHex("22 95 A0 8B D8 22 2C 31 0D 0A"
-                                     "22 98 72 97 A7 82 C4 22 2C 31 0D 0A"));
-    }
-
     // The first arrow key in the item list picks the first item, the next one the second; Enter
     // on the question keeps it, a click on OK deletes it.
     void deletingByKeyboard()

@@ -242,30 +242,6 @@ private Q_SLOTS:
         QCOMPARE(Text(f.run.text("lblGoukei")), removing.total);
     }
 
-    // The list turns into a folder: クリア, 削除 and 保存 each tell of the failed write, and the
-    // table goes on holding the list as it was.
-    void failedWritesKeepListTableAndFiles()
-    {
-        Folder f;
-        QVERIFY(f.opened);
-        f.run.pick(0);
-        QVERIFY(QFile::remove(kList) && QDir().mkdir(kList));
-        f.run.click("cmdClear");
-        f.run.click("cmdDel");
-        f.run.type("txtKoumoku", "z");
-        f.run.click("cmdHozon");
-        QVERIFY(QDir().rmdir(kList));
-        ScratchDir::write(kList, kAB);
-        const Box failed = notAFile(kList);
-        const Box clearA = question("aのカウント数と履歴データをクリアします。よろしいですか？");
-        const Box deleteA = question("aを削除します。よろしいですか？");
-        QCOMPARE(f.run.fs.boxes, QList({clearA, failed, deleteA, failed, failed}));
-        QCOMPARE(f.run.files(), Files({{kList, kAB}, {"a.txt", kA}, {"b.txt", kB}}));
-        f.run.pick(1);
-        f.run.pick(0);
-        QCOMPARE(f.run.text("txtKoumoku") + ' ' + f.run.text("txtKaisu"), "a 1");
-    }
-
     // 保存, クリア and 削除 ask for an item first, and touch nothing.
     void nothingPickedAsksFirst()
     {
@@ -287,17 +263,6 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&f.run.settings));
         QTest::keyClick(f.run.find("cmdNew"), Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(f.run.fs.prompts.value(0), Prompt({"項目名入力", "項目名は何ですか？"}));
-    }
-
-    void fixedAccessibleNames()
-    {
-        Run run;
-        Texts names;
-        for (const char *control :
-             {"Image1", "cboKoumoku", "lstRireki", "txtKoumoku", "txtKaisu", "lstKoumoku"})
-            names << accessibleName(run.find(control));
-        QCOMPARE(names,
-                 Texts({"Zorvex", "実績履歴の項目", "実績履歴", "項目名", "指示数", "登録項目"}));
     }
 };
 
