@@ -137,6 +137,24 @@ IoStatus openRegularFile(QFile &file, int flags, QIODevice::OpenMode mode, IoAct
     return IoStatus::failure(fileName, file.errorString(), action);
 }
 
+// Takes away the file this program has just created and still holds open, provided its name
+// still leads to it: a file put in its place meanwhile is somebody else's.
+void removeOwnFile(QFile &file, const QString &fileName)
+{
+    bool same = true;
+#if defined(Q_OS_UNIX)
+    struct stat held
+    {
+    }, named {};
+    same = ::fstat(file.handle(), &held) == 0
+        && ::lstat(QFile::encodeName(fileName).constData(), &named) == 0
+        && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+#endif
+    file.close();
+    if (same)
+        QFile::remove(fileName);
+}
+
 } // namespace
 
 namespace TextFile {
@@ -202,24 +220,6 @@ qsizetype lineAfter(QByteArrayView bytes)
         line += bytes[i] == '\n'
             || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'));
     return line;
-}
-
-// Takes away the file this program has just created and still holds open, provided its name
-// still leads to it: a file put in its place meanwhile is somebody else's.
-static void removeOwnFile(QFile &file, const QString &fileName)
-{
-    bool same = true;
-#if defined(Q_OS_UNIX)
-    struct stat held
-    {
-    }, named {};
-    same = ::fstat(file.handle(), &held) == 0
-        && ::lstat(QFile::encodeName(fileName).constData(), &named) == 0
-        && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
-#endif
-    file.close();
-    if (same)
-        QFile::remove(fileName);
 }
 
 IoStatus append(const QString &fileName, QStringView text)

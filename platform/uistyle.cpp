@@ -248,13 +248,10 @@ QPixmap picture(const QString &fileName)
     if (qGuiApp && qGuiApp->devicePixelRatio() > 1) {
         const QFileInfo file(path);
         // Qt's image reader takes the device pixel ratio from the "@2x" in the name.
-        const QString twicePath
+        const QString twice
             = QStringLiteral(":/pictures/%1@2x.%2").arg(file.completeBaseName(), file.suffix());
-        QImage twice = QFileInfo::exists(twicePath) ? readImage(twicePath) : QImage();
-        if (!twice.isNull()) {
-            twice.setDevicePixelRatio(2);
-            return QPixmap::fromImage(std::move(twice));
-        }
+        if (QFileInfo::exists(twice))
+            return QPixmap::fromImage(readImage(twice));
     }
     return QPixmap::fromImage(readImage(path));
 }
