@@ -145,11 +145,12 @@ bool sameFile(const QString &a, const QString &b)
     return a == b || existingFileName(a) == existingFileName(b);
 }
 
-void remove(const QString &itemName)
+IoStatus remove(const QString &itemName)
 {
     if (!isSafeHistoryName(itemName))
-        return;
-    (void)TextFile::remove(existingFileName(itemName));
+        return IoStatus::success();
+    const QString file = existingFileName(itemName);
+    return QFileInfo::exists(file) ? TextFile::remove(file) : IoStatus::success();
 }
 
 } // namespace History

@@ -40,8 +40,9 @@ IoStatus open(const QString &itemName, QFile &file);
 // A record's fields, as views valid during the call only.
 using RecordVisitor = std::function<void(QStringView date, QStringView time, QStringView count)>;
 IoStatus clear(const QString &itemName);
-// Deletes the item's history file, the name taken literally; failures are ignored.
-void remove(const QString &itemName);
+// Deletes the item's history file. A name no history can have, or no file at all, is nothing
+// to delete; anything but a data file in its place stays, and that is a failure.
+IoStatus remove(const QString &itemName);
 // Whether two item names reach one history file, as names differing in letter case can.
 bool sameFile(const QString &a, const QString &b);
 

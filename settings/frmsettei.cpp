@@ -568,8 +568,10 @@ void frmSettei::cmdDel_Click()
     bool stillNamed = false;
     for (const Item &item : ZRVM::items.items())
         stillNamed = stillNamed || History::sameFile(item.name, deleted);
-    if (!stillNamed)
-        History::remove(deleted);
+    if (!stillNamed) {
+        if (const IoStatus removed = History::remove(deleted); !removed.ok())
+            failed(removed);
+    }
 
     showItems();
     if (!edited)

@@ -357,7 +357,7 @@ private Q_SLOTS:
         }
     }
 
-    // A history that is a pipe is neither emptied nor deleted, and clearing says so.
+    // A history that is a pipe is neither emptied nor deleted, and each says so.
     void pipeAsHistory()
     {
         ScratchDir dir;
@@ -369,6 +369,7 @@ private Q_SLOTS:
         run.click("cmdClear");
         run.click("cmdDel");
         QCOMPARE(run.fs.boxes.value(2), notAFile("a.txt"));
+        QCOMPARE(run.fs.boxes.value(4), notAFile("a.txt"));
         QCOMPARE(run.fs.titles().last(), "削除終了");
         QVERIFY(QFileInfo("a.txt").exists() && !QFileInfo("a.txt").isFile());
     }
