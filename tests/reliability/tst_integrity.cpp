@@ -153,9 +153,9 @@ private Q_SLOTS:
     }
 
     // A folder the user may not write, with files that are the user's: the program starts without
-    // a lock, a set is recorded and a history cleared in place without a word; a change of the
-    // list, which needs a new file in the folder, is refused, naming the folder. Once the folder
-    // may be written, a list the user may not write (mode 0444) is still not replaced.
+    // a lock, a set is recorded and a history cleared in place without a word; a new name for an
+    // item, which needs a new list file in the folder, is refused, naming the folder. Once the
+    // folder may be written, a list the user may not write (mode 0444) is still not replaced.
     void readOnlyFolderWithOwnFiles()
     {
         if (geteuid() == 0)
@@ -172,9 +172,10 @@ private Q_SLOTS:
         QCOMPARE(ScratchDir::read("a.txt"), kStamp + "1\r\n");
         run.settings.Form_Load();
         run.pick(0);
+        run.type("txtKoumoku", "b");
         run.type("txtKaisu", "5");
         run.click("cmdHozon");
-        run.click("cmdClear");
+        run.click("cmdClear"); // still item a: the refused name was not kept
         QVERIFY(QFile::setPermissions(".", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QVERIFY(
             QFile::setPermissions(kList, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
