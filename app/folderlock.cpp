@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -107,6 +108,11 @@ void releaseOnEveryEnd(const QString &fileName)
     held = 1;
 }
 
+// Locks whose file became another copy's: never destroyed, not even at exit, because QLockFile
+// removes whatever file has the lock's name when it goes. Kept here so that they stay reachable.
+std::vector<std::unique_ptr<QLockFile>> *const locksLeftOpen
+    = new std::vector<std::unique_ptr<QLockFile>>;
+
 bool otherCopyRuns(Dialogs &dialogs)
 {
     dialogs.message(nullptr,
@@ -127,11 +133,10 @@ FolderLock::FolderLock(const QString &fileName)
 
 FolderLock::~FolderLock()
 {
-    // QLockFile removes whatever file has the lock's name. Should that be another copy's lock
-    // by now, the QLockFile is left as it is, open until this process ends, so that the other
-    // copy's lock stays.
+    // Should the lock's file be another copy's lock by now, this one stays open until the
+    // process ends, so that the other copy's lock stays.
     if (held && !lockIsOurs())
-        (void)m_lock.release();
+        locksLeftOpen->push_back(std::move(m_lock));
     held = 0;
 }
 
