@@ -46,11 +46,9 @@ int act(const QStringList &args)
     }
     mark("begin");
     run.click(button);
-    QStringList titles;
-    for (const Box &box : run.fs.boxes)
-        titles << box.title;
-    if (titles != done) {
-        std::fprintf(stderr, "boxes: %s\n", qPrintable(titles.join(", ")));
+    if (run.fs.titles() != texts(done)) {
+        for (const Box &box : run.fs.boxes)
+            std::fprintf(stderr, "box: %s\n", qPrintable(box.title));
         return 1;
     }
     mark("shown");

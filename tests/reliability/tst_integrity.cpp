@@ -128,8 +128,7 @@ private Q_SLOTS:
         QCOMPARE(run.fs.boxes, QList<Box>());
         QCOMPARE(snapshot(".", true).filter("/" + kList + ' '), list); // not written at all
         run.settings.Form_Load();
-        run.fs.inputAnswers << "c"
-                            << "3";
+        run.fs.inputAnswers.append({"c", "3"});
         run.click("cmdNew");
         run.pick(0);
         run.type("txtKaisu", "6");
@@ -208,8 +207,7 @@ private Q_SLOTS:
         QVERIFY(run.openSettings());
         const QByteArray edited = "\"x\",1\r\n\"a\",1\r\n\"b\",2";
         ScratchDir::write(kList, edited);
-        run.fs.inputAnswers << "c"
-                            << "3";
+        run.fs.inputAnswers.append({"c", "3"});
         run.click("cmdNew");
         QCOMPARE(ScratchDir::read(kList), edited + "\r\n\"c\",3\r\n");
         QCOMPARE(run.items(), QStringList({"x", "a", "b", "c"}));
@@ -239,11 +237,7 @@ private Q_SLOTS:
         ScratchDir dir;
         QVERIFY(ZRVM::LoadItemList().ok());
         Run run;
-        run.fs.inputAnswers << "〜−‖¢£¬—"
-                            << "1"
-                            << "か\u3099"
-                            << "1"
-                            << "腹筋😀";
+        run.fs.inputAnswers.append({"〜−‖¢£¬—", "1", "か\u3099", "1", "腹筋😀"});
         for (int k = 0; k < 3; ++k)
             run.click("cmdNew");
         QCOMPARE(ScratchDir::read(kList),
@@ -438,8 +432,7 @@ private Q_SLOTS:
             ScratchDir::write("a.txt", write.history);
         const QStringList before = snapshot(".", false);
         Run run;
-        run.fs.inputAnswers << "b"
-                            << "4";
+        run.fs.inputAnswers.append({"b", "4"});
         run.counting.Form_Load();
         run.settings.Form_Load();
         rlimit old {}, full {20, RLIM_INFINITY};
