@@ -133,9 +133,11 @@ FolderLock::FolderLock(const QString &fileName)
 
 FolderLock::~FolderLock()
 {
-    // Should the lock's file be another copy's lock by now, this one stays open until the
-    // process ends, so that the other copy's lock stays.
-    if (held && !lockIsOurs())
+    // QLockFile removes whatever file has the lock's name. Unless that is still provably the
+    // lock this copy made, the lock stays open until the process ends, and the file stays: it
+    // may be another copy's lock by now, and one whose file and bytes could not be noted when it
+    // was taken cannot be told from one.
+    if (m_lock->isLocked() && !(held && lockIsOurs()))
         locksLeftOpen->push_back(std::move(m_lock));
     held = 0;
 }
